@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QRect>
+#include <QRectF>
+#include <optional>
+
+class QWidget;
+
+namespace platform {
+
+// The screen as the program lays windows out on it: the primary screen's available area
+// (pixels) and its logical resolution.
+struct ScreenMetrics {
+    QRect available;
+    double logicalDpi = 96.0;
+
+    double twipsPerPixel() const { return 1440.0 / logicalDpi; }
+    double widthTwips() const { return available.width() * twipsPerPixel(); }
+    double heightTwips() const { return available.height() * twipsPerPixel(); }
+};
+
+ScreenMetrics screenMetrics();
+// Tests lay windows out on a screen of their choosing; no value restores the real one.
+void setScreenMetricsOverride(std::optional<ScreenMetrics> metrics);
+
+int twipsToPixels(double twips);
+double pixelsToTwips(int pixels);
+
+// Window rectangles in twips are relative to the top left corner of the available area and
+// describe the outer frame, caption included.
+QRectF outerGeometryTwips(const QWidget *window);
+void setOuterGeometryTwips(QWidget *window, const QRectF &twips);
+void moveOuterTwips(QWidget *window, double left, double top);
+
+// Child widget geometry in twips, relative to the parent.
+QRectF childGeometryTwips(const QWidget *child);
+void setChildGeometryTwips(QWidget *child, const QRectF &twips);
+
+} // namespace platform

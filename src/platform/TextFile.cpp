@@ -1,0 +1,190 @@
+#include "platform/TextFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+#include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+// Windows-1252 differs from Latin-1 only in 0x80..0x9F; unassigned bytes keep their
+// Latin-1 (C1 control) meaning.
+constexpr std::array<char16_t, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString decodeCp1252(const QByteArray &bytes)
+{
+    QString text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        text.append(byte >= 0x80 && byte < 0xA0 ? QChar(kCp1252High[byte - 0x80]) : QChar(byte));
+    }
+    return text;
+}
+
+QByteArray encodeLines(const QStringList &lines)
+{
+    QByteArray bytes;
+    for (const QString &line : lines) {
+        bytes += line.toUtf8();
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+bool isValidUtf8(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    [[maybe_unused]] const QString text = decoder.decode(bytes);
+    return !decoder.hasError();
+}
+
+struct RawRead {
+    QByteArray bytes;
+    MaybeFailure failure;
+};
+
+RawRead readAll(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {{}, Failure::fromErrno(errno)};
+    RawRead result;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            result.failure = Failure::fromErrno(errno);
+            break;
+        }
+        result.bytes.append(buffer, got);
+    }
+    ::close(fd);
+    return result;
+}
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t wrote = ::write(fd, bytes.constData() + done, bytes.size() - done);
+        if (wrote < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += wrote;
+    }
+    return true;
+}
+
+// The mode open() would give a new file: mkostemp() creates it private to the owner.
+mode_t newFileMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+} // namespace
+
+QString decodeText(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    return decoder.hasError() ? decodeCp1252(bytes) : text;
+}
+
+QStringList splitLines(const QString &text)
+{
+    if (text.isEmpty())
+        return {};
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (text.endsWith(QLatin1Char('\n')))
+        lines.removeLast();
+    for (QString &line : lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    }
+    return lines;
+}
+
+TextFileRead readTextLines(const QString &path)
+{
+    RawRead raw = readAll(path);
+    if (raw.failure)
+        return {{}, raw.failure};
+    return {splitLines(decodeText(raw.bytes)), std::nullopt};
+}
+
+MaybeFailure writeTextLines(const QString &path, const QStringList &lines)
+{
+    return replaceFileAtomically(path, encodeLines(lines));
+}
+
+MaybeFailure appendTextLines(const QString &path, const QStringList &lines)
+{
+    RawRead existing = readAll(path);
+    if (existing.failure && existing.failure->number != errors::FileNotFound)
+        return existing.failure;
+    QByteArray bytes = existing.bytes;
+    // Keep the file in one encoding: an older Windows-1252 file becomes UTF-8 as a whole.
+    if (!isValidUtf8(bytes))
+        bytes = decodeCp1252(bytes).toUtf8();
+    if (!bytes.isEmpty() && !bytes.endsWith('\n'))
+        bytes += "\r\n";
+    return replaceFileAtomically(path, bytes + encodeLines(lines));
+}
+
+MaybeFailure replaceFileAtomically(const QString &path, const QByteArray &bytes)
+{
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath()))
+        return Failure::fromErrno(errno ? errno : EACCES);
+
+    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
+    mode_t mode = newFileMode();
+    struct stat existing {};
+    if (::stat(target.constData(), &existing) == 0) {
+        if ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            return Failure::fromErrno(EACCES);
+        mode = existing.st_mode & 07777;
+    }
+
+    QByteArray temporary = QFile::encodeName(info.absolutePath()) + "/." +
+                           QFile::encodeName(info.fileName()) + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return Failure::fromErrno(errno);
+    const bool written = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    const int writeErrno = errno;
+    if (::close(fd) != 0 || !written) {
+        const int error = written ? errno : writeErrno;
+        ::unlink(temporary.constData());
+        return Failure::fromErrno(error);
+    }
+    if (::rename(temporary.constData(), target.constData()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        return Failure::fromErrno(error);
+    }
+    return std::nullopt;
+}
+
+} // namespace platform

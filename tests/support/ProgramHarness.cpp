@@ -1,0 +1,45 @@
+#include "ProgramHarness.h"
+
+#include "app/frmMain.h"
+#include "platform/ProgramDirectory.h"
+#include "platform/Screen.h"
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QTimer>
+
+ProgramHarness::ProgramHarness(QRect screen, double dpi)
+{
+    platform::setProgramDirectoryOverride(m_programDir.path());
+    platform::setScreenMetricsOverride(platform::ScreenMetrics{screen, dpi});
+    app::configureApplication();
+}
+
+ProgramHarness::~ProgramHarness()
+{
+    m_program.reset();
+    platform::setScreenMetricsOverride(std::nullopt);
+    platform::setProgramDirectoryOverride(QString());
+}
+
+void ProgramHarness::writeProgramFile(const QString &name, const QByteArray &bytes) const
+{
+    testsupport::writeBytes(m_programDir.filePath(name), bytes);
+}
+
+void ProgramHarness::start()
+{
+    m_program = std::make_unique<app::Program>();
+    QTimer::singleShot(0, [this] {
+        QWidget *modal = QApplication::activeModalWidget();
+        m_splashWasModal = modal && modal->objectName() == QLatin1String("frmSplash");
+        if (modal)
+            QTest::keyClick(modal, Qt::Key_Space);
+    });
+    m_program->start();
+}
+
+frmMain &ProgramHarness::main()
+{
+    return m_program->mainWindow();
+}

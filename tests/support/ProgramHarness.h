@@ -1,0 +1,33 @@
+#pragma once
+
+#include "FakeMessages.h"
+#include "app/Program.h"
+
+#include <QRect>
+#include <QTemporaryDir>
+
+class frmMain;
+
+// Starts the whole program as main() does, against a temporary program directory, a fake
+// screen and recorded message boxes. The splash is dismissed with a key as soon as it shows.
+class ProgramHarness {
+public:
+    explicit ProgramHarness(QRect screen = QRect(0, 0, 1920, 1080), double dpi = 96.0);
+    ~ProgramHarness();
+
+    QString programDir() const { return m_programDir.path(); }
+    void writeProgramFile(const QString &name, const QByteArray &bytes) const;
+
+    void start();
+    bool splashWasModal() const { return m_splashWasModal; }
+
+    app::Program &program() { return *m_program; }
+    frmMain &main();
+
+    FakeMessages messages;
+
+private:
+    QTemporaryDir m_programDir;
+    std::unique_ptr<app::Program> m_program;
+    bool m_splashWasModal = false;
+};
