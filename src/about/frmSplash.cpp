@@ -3,6 +3,7 @@
 #include "platform/Screen.h"
 
 #include <QEvent>
+#include <QEventLoop>
 #include <QLabel>
 #include <QPixmap>
 #include <QTimer>
@@ -41,6 +42,15 @@ void frmSplash::Form_Load()
     const double top = std::floor(screen.heightTwips() / 2) - size.height() / 2;
     const double left = std::floor(screen.widthTwips() / 2) - size.width() / 2;
     platform::setOuterGeometryTwips(this, QRectF(QPointF(left, top), size));
+}
+
+void frmSplash::showModal()
+{
+    QEventLoop loop;
+    connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+    show();
+    if (isVisible())
+        loop.exec(QEventLoop::DialogExec);
 }
 
 void frmSplash::keyPressEvent(QKeyEvent *)

@@ -13,6 +13,10 @@ class frmSplash : public QDialog {
 public:
     explicit frmSplash(QWidget *parent = nullptr);
 
+    // Shows the window modally and returns when it has closed. Unlike exec(), a close request
+    // that arrives while the window is still being shown is not lost.
+    void showModal();
+
     QLabel *Picture1;
     QTimer *Timer1;
 

@@ -95,12 +95,22 @@ void frmMain::Form_Load()
 {
     {
         frmSplash splash(this);
-        splash.exec();
+        splash.showModal();
     }
     ReadGroupIni();
     ReadAreaIni();
     m_viewer.show();
+    placeWindows();
+    m_palette.show();
+    m_viewer.setVisible(true);
+    m_palette.setVisible(true);
+    show();
+    // Outer sizes need the window frames, which the desktop knows only once the windows show.
+    placeWindows();
+}
 
+void frmMain::placeWindows()
+{
     const platform::ScreenMetrics screen = platform::screenMetrics();
     const double paletteHeight = platform::outerGeometryTwips(&m_palette).height();
     const app::StartupPlacement placement =
@@ -108,11 +118,6 @@ void frmMain::Form_Load()
     platform::setOuterGeometryTwips(&m_viewer, placement.viewer);
     platform::setOuterGeometryTwips(this, placement.main);
     platform::setOuterGeometryTwips(&m_palette, placement.palette);
-
-    m_palette.show();
-    m_viewer.setVisible(true);
-    m_palette.setVisible(true);
-    show();
 }
 
 void frmMain::ReadGroupIni()

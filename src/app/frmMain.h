@@ -58,6 +58,7 @@ protected:
 private:
     void createMenus();
     void createControls();
+    void placeWindows();
     void Form_Resize();
     void showCompanions();
     void placeControls();
