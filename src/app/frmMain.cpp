@@ -2,19 +2,26 @@
 
 #include "about/frmSplash.h"
 #include "app/StartupLayout.h"
+#include "browse/DirListBox.h"
+#include "browse/DriveListBox.h"
+#include "browse/FileListBox.h"
+#include "browse/FileListRules.h"
 #include "catalogue/AreaList.h"
 #include "catalogue/CatalogueFiles.h"
+#include "platform/Folders.h"
 #include "platform/MessageBox.h"
 #include "platform/Screen.h"
+#include "platform/Volumes.h"
 #include "quickgroup/frmQuickGroup.h"
+#include "settings/frmSettings.h"
 #include "viewers/frmImage.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
-#include <QListView>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QRadioButton>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -38,12 +45,26 @@ void reportUnlessMissing(const platform::MaybeFailure &failure)
         platform::showFailure(*failure);
 }
 
+// Marks a change of the file selection made by code, for as long as the scope lasts, so the
+// click handling is switched on again whatever way the scope is left.
+class InAction {
+public:
+    explicit InAction(bool &flag) : m_flag(flag) { m_flag = true; }
+    ~InAction() { m_flag = false; }
+    InAction(const InAction &) = delete;
+    InAction &operator=(const InAction &) = delete;
+
+private:
+    bool &m_flag;
+};
+
 } // namespace
 
 frmMain::frmMain(frmImage &viewer, frmQuickGroup &palette, QWidget *parent)
     : QMainWindow(parent)
     , m_viewer(viewer)
     , m_palette(palette)
+    , m_settings(new frmSettings(this))
     , m_client(new QWidget(this))
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -54,6 +75,9 @@ frmMain::frmMain(frmImage &viewer, frmQuickGroup &palette, QWidget *parent)
     m_client->installEventFilter(this);
     m_palette.setDockingWindow(this);
     connect(&m_palette, &frmQuickGroup::groupLabelClicked, this, &frmMain::lblGroup_Click);
+    connect(m_settings, &frmSettings::defaultActionRead, this, &frmMain::showDefaultAction);
+    // The options the program works with are always those of the file once the dialog closed.
+    connect(m_settings, &QDialog::finished, m_settings, &frmSettings::ReadSettings);
 }
 
 void frmMain::createMenus()
@@ -62,6 +86,8 @@ void frmMain::createMenus()
     QAction *exit = named(mnuFile->addAction(QStringLiteral("E&xit")), "mnuExit");
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
     connect(exit, &QAction::triggered, this, &frmMain::mnuExit_Click);
+    mnuSettings = named(menuBar()->addAction(QStringLiteral("&Settings")), "mnuSettings");
+    connect(mnuSettings, &QAction::triggered, this, &frmMain::mnuSettings_Click);
 }
 
 void frmMain::createControls()
@@ -70,9 +96,13 @@ void frmMain::createControls()
     // controls, because the column rule counts their heights as part of it.
     Toolbar1 = named(new QToolBar(m_client), "Toolbar1");
     Toolbar1->setMovable(false);
-    File1 = named(new QListView(m_client), "File1");
-    Drive1 = named(new QComboBox(m_client), "Drive1");
-    Dir1 = named(new QListView(m_client), "Dir1");
+    btnDelete = named(Toolbar1->addAction(QStringLiteral("Delete")), "btnDelete");
+    btnDelete->setToolTip(QStringLiteral("Delete"));
+    // Browsing starts in the process's current folder.
+    const QString startFolder = platform::currentFolder();
+    File1 = named(new browse::FileListBox(m_client), "File1");
+    Drive1 = named(new browse::DriveListBox(startFolder, m_client), "Drive1");
+    Dir1 = named(new browse::DirListBox(startFolder, m_client), "Dir1");
     cmbCatalog = named(new QComboBox(m_client), "cmbCatalog");
     lstArea = named(new QListWidget(m_client), "lstArea");
     StatusBar1 = named(new QStatusBar(m_client), "StatusBar1");
@@ -83,6 +113,9 @@ void frmMain::createControls()
     StatusBar1->addPermanentWidget(statusPanel2);
 
     connect(cmbCatalog, &QComboBox::currentIndexChanged, this, &frmMain::cmbCatalog_Click);
+    connect(Drive1, &browse::DriveListBox::Change, this, &frmMain::Drive1_Change);
+    connect(Dir1, &browse::DirListBox::Change, this, &frmMain::Dir1_Change);
+    connect(File1, &browse::FileListBox::Click, this, &frmMain::File1_Click);
 
     Toolbar1->resize(Toolbar1->width(), platform::twipsToPixels(kToolbarHeight));
     StatusBar1->resize(StatusBar1->width(), platform::twipsToPixels(kStatusBarHeight));
@@ -107,6 +140,8 @@ void frmMain::Form_Load()
     show();
     // Outer sizes need the window frames, which the desktop knows only once the windows show.
     placeWindows();
+    Dir1_Change();
+    m_settings->ReadSettings();
 }
 
 void frmMain::placeWindows()
@@ -155,6 +190,91 @@ void frmMain::lblGroup_Click(int index)
 {
     cmbCatalog->setCurrentIndex(index - 1);
     cmbCatalog_Click();
+}
+
+void frmMain::Drive1_Change()
+{
+    const platform::MaybeFailure failure = Dir1->setDrive(Drive1->Drive());
+    if (!failure)
+        return;
+    if (failure->number != platform::errors::DeviceUnavailable) {
+        platform::showFailure(*failure);
+        return;
+    }
+    platform::message(QStringLiteral("Drive not ready"), platform::MessageIcon::Critical);
+    // The fall-back is tried once: the root volume itself not being ready ends it.
+    if (Drive1->Drive() == platform::kRootVolume)
+        return;
+    Drive1->setDrive(platform::kRootVolume); // runs this handler again for the root volume
+    Dir1->setDrive(Drive1->Drive());
+}
+
+void frmMain::Dir1_Change()
+{
+    {
+        // The drive list follows the folder to its volume; that is no choice of a drive.
+        const QSignalBlocker quiet(Drive1);
+        Drive1->setDrive(Dir1->Path());
+    }
+    if (const platform::MaybeFailure failure = File1->setPath(Dir1->Path()))
+        platform::showFailure(*failure);
+    showFileListStatus();
+    if (File1->ListCount() == 0)
+        btnDelete->setEnabled(false);
+}
+
+void frmMain::showFileListStatus()
+{
+    statusPanel1->setText(browse::fileListStatus(File1->ListCount(), Dir1->Path()));
+}
+
+void frmMain::RefreshAndReselect()
+{
+    iActiveFile = File1->ListIndex();
+    if (const platform::MaybeFailure failure = File1->Refresh()) {
+        if (failure->number == platform::errors::PathNotFound)
+            platform::showMessage({QStringLiteral("Error!"), QStringLiteral("The path is missing"),
+                                   platform::MessageIcon::Critical});
+        else
+            platform::showFailure(*failure);
+        return;
+    }
+    showFileListStatus();
+    if (File1->ListCount() == 0) {
+        m_viewer.clearPicture();
+        btnDelete->setEnabled(false);
+        return;
+    }
+    const int next = browse::reselectedIndex(iActiveFile, File1->ListCount(), copyIsDefault());
+    if (next >= 0) {
+        const InAction quiet(bInAction);
+        File1->setSelected(next, true);
+    }
+    File1_Click();
+}
+
+void frmMain::File1_Click()
+{
+    if (bInAction)
+        return;
+    m_activeFilePath.clear();
+    btnDelete->setEnabled(true);
+}
+
+bool frmMain::copyIsDefault() const
+{
+    return m_settings->optCopyDefault->isChecked();
+}
+
+void frmMain::showDefaultAction(bool moveIsDefault)
+{
+    statusPanel2->setText(moveIsDefault ? QStringLiteral("Move files") : QStringLiteral("Copy files"));
+}
+
+void frmMain::mnuSettings_Click()
+{
+    // Modal; when it closes, the options are read back from the file.
+    m_settings->show();
 }
 
 void frmMain::mnuExit_Click()

@@ -5,17 +5,24 @@
 
 #include <QMainWindow>
 
+class QAction;
 class QComboBox;
 class QLabel;
-class QListView;
 class QListWidget;
 class QMenu;
 class QStatusBar;
 class QToolBar;
 class frmImage;
 class frmQuickGroup;
+class frmSettings;
 
-// The main window: the folder, drive and file lists on the left, the group selector and the
+namespace browse {
+class DirListBox;
+class DriveListBox;
+class FileListBox;
+} // namespace browse
+
+// The main window: the file, drive and folder lists on the left, the group selector and the
 // areas of the chosen group on the right.
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -23,19 +30,29 @@ class frmMain : public QMainWindow {
 public:
     frmMain(frmImage &viewer, frmQuickGroup &palette, QWidget *parent = nullptr);
 
-    // The start-up sequence: splash, catalogue, window placement.
+    // The start-up sequence: splash, catalogue, window placement, folder and options.
     void Form_Load();
 
     void ReadGroupIni();
     void ReadAreaIni();
     // Lists the areas of the group chosen in cmbCatalog.
     void cmbCatalog_Click();
+    // Reads the file list again after files left it or were copied, and selects the file the
+    // user will want next.
+    void RefreshAndReselect();
+    void File1_Click();
+    void mnuSettings_Click();
     void mnuExit_Click();
 
+    frmSettings &settings() { return *m_settings; }
+    // The full path of the picture last previewed, "" when the last file clicked was none.
+    QString activeFilePath() const { return m_activeFilePath; }
+
     QToolBar *Toolbar1;
-    QListView *File1;
-    QComboBox *Drive1;
-    QListView *Dir1;
+    QAction *btnDelete;
+    browse::FileListBox *File1;
+    browse::DriveListBox *Drive1;
+    browse::DirListBox *Dir1;
     QComboBox *cmbCatalog;
     QListWidget *lstArea;
     QStatusBar *StatusBar1;
@@ -43,8 +60,13 @@ public:
     QLabel *statusPanel2;
 
     QMenu *mnuFile;
+    QAction *mnuSettings;
 
     catalogue::AreaArchive lstAreaArchive;
+    // While true, File1_Click does nothing: code is changing the file selection.
+    bool bInAction = false;
+    // The file list's current index, remembered before the list is read again.
+    int iActiveFile = 0;
 
 signals:
     // The main window was closed or unloaded: the program ends.
@@ -63,9 +85,16 @@ private:
     void showCompanions();
     void placeControls();
     void lblGroup_Click(int index);
+    void Drive1_Change();
+    void Dir1_Change();
+    void showFileListStatus();
+    void showDefaultAction(bool moveIsDefault);
+    bool copyIsDefault() const;
 
     frmImage &m_viewer;
     frmQuickGroup &m_palette;
+    frmSettings *m_settings;
     QWidget *m_client;
     app::MainControls m_controls = app::designedMainControls();
+    QString m_activeFilePath;
 };

@@ -27,4 +27,9 @@ Failure Failure::pathNotFound()
     return {errors::PathNotFound, QStringLiteral("Path not found")};
 }
 
+Failure Failure::deviceUnavailable()
+{
+    return {errors::DeviceUnavailable, QStringLiteral("Device unavailable")};
+}
+
 } // namespace platform

@@ -29,6 +29,7 @@ struct Failure {
     static Failure fromErrno(int errnoValue);
     static Failure fileNotFound();
     static Failure pathNotFound();
+    static Failure deviceUnavailable();
 };
 
 // No value means success.

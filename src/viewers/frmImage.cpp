@@ -19,3 +19,8 @@ frmImage::frmImage(QWidget *parent)
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setScaledContents(true);
 }
+
+void frmImage::clearPicture()
+{
+    Image1->clear();
+}

@@ -11,5 +11,8 @@ class frmImage : public QWidget {
 public:
     explicit frmImage(QWidget *parent = nullptr);
 
+    // Shows no picture.
+    void clearPicture();
+
     QLabel *Image1;
 };

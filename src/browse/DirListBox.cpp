@@ -1,0 +1,117 @@
+#include "browse/DirListBox.h"
+
+#include "browse/FileListRules.h"
+#include "platform/Folders.h"
+#include "platform/MessageBox.h"
+#include "platform/Volumes.h"
+
+#include <QStyle>
+#include <QStyledItemDelegate>
+
+namespace browse {
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kDepthRole = Qt::UserRole + 1;
+constexpr int kIndentPixels = 12;
+
+// Indents each entry by its depth, so the ancestors read as a path going down.
+class FolderDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem indented(option);
+        indented.rect.adjust(index.data(kDepthRole).toInt() * kIndentPixels, 0, 0, 0);
+        QStyledItemDelegate::paint(painter, indented, index);
+    }
+};
+
+QString withoutTrailingSlash(QString path)
+{
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+QString lastComponent(const QString &path)
+{
+    return path == QLatin1String("/") ? path : path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+} // namespace
+
+DirListBox::DirListBox(const QString &startFolder, QWidget *parent)
+    : QListWidget(parent)
+    , m_path(withoutTrailingSlash(startFolder))
+{
+    setUniformItemSizes(true);
+    setItemDelegate(new FolderDelegate(this));
+    connect(this, &QListWidget::itemActivated, this, &DirListBox::openEntry);
+    showFolder();
+}
+
+platform::MaybeFailure DirListBox::setPath(const QString &path)
+{
+    const QString folder = withoutTrailingSlash(path);
+    if (!platform::volumeIsReady(platform::volumeOf(folder)))
+        return platform::Failure::deviceUnavailable();
+    if (platform::MaybeFailure failure = platform::checkFolder(folder))
+        return failure;
+    const bool changed = folder != m_path;
+    m_path = folder;
+    m_lastFolderOnVolume.insert(platform::volumeOf(folder), folder);
+    showFolder();
+    if (changed)
+        emit Change();
+    return std::nullopt;
+}
+
+platform::MaybeFailure DirListBox::setDrive(const QString &mountPoint)
+{
+    if (!platform::volumeIsReady(mountPoint))
+        return platform::Failure::deviceUnavailable();
+    const QString last = m_lastFolderOnVolume.value(mountPoint);
+    if (!last.isEmpty() && !platform::checkFolder(last))
+        return setPath(last);
+    return setPath(mountPoint);
+}
+
+void DirListBox::showFolder()
+{
+    clear();
+    QStringList chain;
+    for (QString folder = m_path; !folder.isEmpty(); folder = platform::parentFolder(folder))
+        chain.prepend(folder);
+    const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    const auto addEntry = [&](const QString &path, int depth, const QIcon &icon) {
+        auto *item = new QListWidgetItem(icon, lastComponent(path), this);
+        item->setData(kPathRole, path);
+        item->setData(kDepthRole, depth);
+        item->setToolTip(path);
+    };
+    for (qsizetype depth = 0; depth < chain.size(); ++depth)
+        addEntry(chain.at(depth), int(depth), openIcon);
+    setCurrentRow(int(chain.size()) - 1);
+
+    QStringList subfolders;
+    for (platform::FolderEntry &entry : platform::readFolder(m_path).entries) {
+        if (entry.kind == platform::EntryKind::Folder && !entry.name.startsWith(QLatin1Char('.')))
+            subfolders.append(std::move(entry.name));
+    }
+    sortFileNames(subfolders);
+    for (const QString &name : std::as_const(subfolders))
+        addEntry(platform::joinPath(m_path, name), int(chain.size()), closedIcon);
+}
+
+void DirListBox::openEntry(QListWidgetItem *item)
+{
+    if (const platform::MaybeFailure failure = setPath(item->data(kPathRole).toString()))
+        platform::showFailure(*failure);
+}
+
+} // namespace browse

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace browse {
+
+// The pictures and movies the file list shows: names ending in .jpg, .gif, .bmp, .jpeg, .mov,
+// .mpeg, .mpg or .avi, in any letter case. Hidden names (a leading dot) are left out.
+bool isListedFileName(const QString &name);
+
+// File list order: alphabetical without regard to letter case, ties by the exact name.
+void sortFileNames(QStringList &names);
+
+// The first status panel: "12 file(s) - /pictures/holiday/", or "<empty>".
+QString fileListStatus(int count, const QString &folder);
+
+// Which entry becomes current after the list was read again following a sort into an area.
+// remembered is the current index before the re-read, count the number of files now. After a
+// move the file that followed the moved one takes its index; past the end the selection wraps
+// to the first file. In copy mode the selection advances to the next file and stays on the
+// last one. -1: nothing is selected.
+int reselectedIndex(int remembered, int count, bool copyIsDefault);
+
+} // namespace browse

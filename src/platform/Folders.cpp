@@ -1,0 +1,112 @@
+#include "platform/Folders.h"
+
+#include "platform/FileNames.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+MaybeFailure folderFailure(int errnoValue)
+{
+    if (errnoValue == ENOENT || errnoValue == ENOTDIR)
+        return Failure::pathNotFound();
+    return Failure::fromErrno(errnoValue);
+}
+
+EntryKind kindOfMode(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return EntryKind::File;
+    if (S_ISDIR(mode))
+        return EntryKind::Folder;
+    return EntryKind::Other;
+}
+
+EntryKind kindOf(int folderFd, const dirent &entry)
+{
+    switch (entry.d_type) {
+    case DT_REG:
+        return EntryKind::File;
+    case DT_DIR:
+        return EntryKind::Folder;
+    case DT_LNK:
+    case DT_UNKNOWN: {
+        struct stat info {};
+        if (fstatat(folderFd, entry.d_name, &info, 0) != 0)
+            return EntryKind::Other;
+        return kindOfMode(info.st_mode);
+    }
+    default:
+        return EntryKind::Other;
+    }
+}
+
+} // namespace
+
+FolderRead readFolder(const QString &path)
+{
+    FolderRead read;
+    DIR *folder = opendir(encodeFileName(path).constData());
+    if (!folder) {
+        read.failure = folderFailure(errno);
+        return read;
+    }
+    const int fd = dirfd(folder);
+    errno = 0;
+    while (const dirent *entry = readdir(folder)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        read.entries.push_back({decodeFileName(name), kindOf(fd, *entry)});
+        errno = 0;
+    }
+    if (errno != 0)
+        read.failure = Failure::fromErrno(errno);
+    closedir(folder);
+    return read;
+}
+
+MaybeFailure checkFolder(const QString &path)
+{
+    struct stat info {};
+    if (stat(encodeFileName(path).constData(), &info) != 0)
+        return folderFailure(errno);
+    if (!S_ISDIR(info.st_mode))
+        return Failure::pathNotFound();
+    return std::nullopt;
+}
+
+QString currentFolder()
+{
+    QByteArray buffer(4096, Qt::Uninitialized);
+    while (!getcwd(buffer.data(), size_t(buffer.size()))) {
+        if (errno != ERANGE)
+            return QStringLiteral("/");
+        buffer.resize(buffer.size() * 2);
+    }
+    return decodeFileName(QByteArray(buffer.constData()));
+}
+
+QString parentFolder(const QString &path)
+{
+    if (path == QLatin1String("/"))
+        return {};
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash <= 0)
+        return QStringLiteral("/");
+    return path.left(slash);
+}
+
+QString joinPath(const QString &folder, const QString &name)
+{
+    if (folder.endsWith(QLatin1Char('/')))
+        return folder + name;
+    return folder + QLatin1Char('/') + name;
+}
+
+} // namespace platform

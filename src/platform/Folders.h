@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/Failure.h"
+
+#include <QString>
+#include <vector>
+
+namespace platform {
+
+enum class EntryKind { File, Folder, Other };
+
+struct FolderEntry {
+    QString name;
+    EntryKind kind = EntryKind::Other;
+};
+
+struct FolderRead {
+    std::vector<FolderEntry> entries; // in the order the file system returns them
+    MaybeFailure failure;             // PathNotFound when the folder does not exist
+};
+
+// One pass over the directory: the kind comes with each name, so only symbolic links (and file
+// systems that report no kind) cost a stat. "." and ".." are left out.
+FolderRead readFolder(const QString &path);
+
+// PathNotFound when path is not an existing folder.
+MaybeFailure checkFolder(const QString &path);
+
+// The process's current folder, "/" when it cannot be read.
+QString currentFolder();
+
+// The folder that holds path ("/a/b" gives "/a", "/a" gives "/"); empty for "/".
+QString parentFolder(const QString &path);
+
+// The folder, "/" unless it already ends with "/", and the name.
+QString joinPath(const QString &folder, const QString &name);
+
+} // namespace platform

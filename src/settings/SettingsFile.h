@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/Failure.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace settings {
+
+inline const QString kSettingsFileName = QStringLiteral("SETTINGS.INI");
+
+// The options as the settings dialog's controls hold them. Check boxes are 0 (unchecked),
+// 1 (checked) or 2 (grayed); the defaults are the designed ones.
+struct Options {
+    int autoname = 1;
+    QString nrOfDir = QStringLiteral("0");
+    QString areaSeparator = QStringLiteral("-");
+    int promptMove = 1;
+    int promptCopy = 1;
+    int promptDelete = 1;
+    bool moveDefault = true;
+    int deleteRecycle = 1;
+
+    bool operator==(const Options &) const = default;
+};
+
+// The eight lines of the options file.
+QStringList settingsLines(const Options &options);
+
+struct SettingsRead {
+    int linesRead = 0;            // options taken from the file, in file order
+    platform::MaybeFailure problem;
+    bool defaultActionRead() const { return linesRead >= 7; }
+};
+
+// Takes the last character of each line; the line's position alone says which option it is.
+// Stops at the first line it cannot use: the options before it keep their new values.
+SettingsRead applySettingsLines(const QStringList &lines, Options &options);
+
+// Reads the options file into options. A missing file is FileNotFound and changes nothing.
+SettingsRead readSettingsFile(Options &options);
+platform::MaybeFailure writeSettingsFile(const Options &options);
+
+} // namespace settings

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "settings/SettingsFile.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+
+// The settings dialog. Its option controls are where the program keeps its options: every
+// operation reads them at the moment it needs them.
+class frmSettings : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit frmSettings(QWidget *parent = nullptr);
+
+    settings::Options options() const;
+    void setOptions(const settings::Options &options);
+
+    // Loads the options file into the controls.
+    void ReadSettings();
+
+    QTabWidget *SSTab1;
+    QGroupBox *FrameCatalogSettings;
+    QGroupBox *FrameSubjectSettings;
+    QPushButton *cmdExitSettings;
+
+    QGroupBox *frmFile;
+    QLabel *picRecycleBin;
+    QCheckBox *chkDeleteRecycle;
+    QRadioButton *optCopyDefault;
+    QRadioButton *optMoveDefault;
+    QGroupBox *frmPrompt;
+    QCheckBox *chkPromptDelete;
+    QCheckBox *chkPromptCopy;
+    QCheckBox *chkPromptMove;
+    QGroupBox *frmAreaAutoname;
+    QCheckBox *chkAutoname;
+    QLabel *lblAreaSeparator;
+    QLineEdit *txtAreaSeparator;
+    QLabel *lblNrOfDirToStripp;
+    QLineEdit *txtNrOfDir;
+
+    QGroupBox *frmExit;
+    QPushButton *cmdExit;
+    QPushButton *cmdExitSave;
+    QLabel *lblExit;
+
+signals:
+    // The options file named the default action; the main window shows it in its status bar.
+    void defaultActionRead(bool moveIsDefault);
+
+public slots:
+    // Every way of closing the dialog ends here: the controls go back to their designed
+    // defaults, as for a dialog that is unloaded and created anew on its next use.
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    QWidget *createGroupAndAreaTab();
+    QWidget *createOptionsTab();
+    QWidget *createExitTab();
+    void cmdExitSave_Click();
+    void txtNrOfDir_Change();
+};
