@@ -51,6 +51,7 @@ DirListBox::DirListBox(const QString &startFolder, QWidget *parent)
     setUniformItemSizes(true);
     setItemDelegate(new FolderDelegate(this));
     connect(this, &QListWidget::itemActivated, this, &DirListBox::openEntry);
+    m_lastFolderOnVolume.insert(platform::volumeOf(m_path), m_path);
     showFolder();
 }
 

@@ -6,9 +6,11 @@
 #include "TestSupport.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTimer>
 
 ProgramHarness::ProgramHarness(QRect screen, double dpi)
+    : m_originalFolder(QDir::currentPath())
 {
     platform::setProgramDirectoryOverride(m_programDir.path());
     platform::setScreenMetricsOverride(platform::ScreenMetrics{screen, dpi});
@@ -18,6 +20,7 @@ ProgramHarness::ProgramHarness(QRect screen, double dpi)
 ProgramHarness::~ProgramHarness()
 {
     m_program.reset();
+    QDir::setCurrent(m_originalFolder);
     platform::setScreenMetricsOverride(std::nullopt);
     platform::setProgramDirectoryOverride(QString());
 }
@@ -29,6 +32,7 @@ void ProgramHarness::writeProgramFile(const QString &name, const QByteArray &byt
 
 void ProgramHarness::start()
 {
+    QDir::setCurrent(m_startFolder.isEmpty() ? programDir() : m_startFolder);
     m_program = std::make_unique<app::Program>();
     QTimer::singleShot(0, [this] {
         QWidget *modal = QApplication::activeModalWidget();

@@ -18,6 +18,9 @@ public:
     QString programDir() const { return m_programDir.path(); }
     void writeProgramFile(const QString &name, const QByteArray &bytes) const;
 
+    // The folder the program starts in (the process's current folder); the program directory
+    // unless chosen.
+    void setStartFolder(const QString &folder) { m_startFolder = folder; }
     void start();
     bool splashWasModal() const { return m_splashWasModal; }
 
@@ -28,6 +31,8 @@ public:
 
 private:
     QTemporaryDir m_programDir;
+    QString m_startFolder;
+    QString m_originalFolder;
     std::unique_ptr<app::Program> m_program;
     bool m_splashWasModal = false;
 };
