@@ -8,6 +8,7 @@
 #include "browse/FileListRules.h"
 #include "catalogue/AreaList.h"
 #include "catalogue/CatalogueFiles.h"
+#include "fileops/AreaTransfer.h"
 #include "platform/Folders.h"
 #include "platform/MessageBox.h"
 #include "platform/Screen.h"
@@ -15,8 +16,11 @@
 #include "quickgroup/frmQuickGroup.h"
 #include "settings/frmSettings.h"
 #include "viewers/frmImage.h"
+#include "viewers/frmShMovie.h"
+#include "viewers/frmShPics.h"
 
 #include <QCloseEvent>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
@@ -75,9 +79,27 @@ frmMain::frmMain(frmImage &viewer, frmQuickGroup &palette, QWidget *parent)
     m_client->installEventFilter(this);
     m_palette.setDockingWindow(this);
     connect(&m_palette, &frmQuickGroup::groupLabelClicked, this, &frmMain::lblGroup_Click);
+    connect(&m_viewer, &frmImage::Image1Clicked, this, &frmMain::Image1_Click);
     connect(m_settings, &frmSettings::defaultActionRead, this, &frmMain::showDefaultAction);
     // The options the program works with are always those of the file once the dialog closed.
     connect(m_settings, &QDialog::finished, m_settings, &frmSettings::ReadSettings);
+}
+
+frmMain::~frmMain()
+{
+    // The viewer windows are windows of their own; they end with the program.
+    delete m_pictureWindow;
+    delete m_movieWindow;
+}
+
+frmShPics *frmMain::pictureWindow() const
+{
+    return m_pictureWindow;
+}
+
+frmShMovie *frmMain::movieWindow() const
+{
+    return m_movieWindow;
 }
 
 void frmMain::createMenus()
@@ -116,6 +138,8 @@ void frmMain::createControls()
     connect(Drive1, &browse::DriveListBox::Change, this, &frmMain::Drive1_Change);
     connect(Dir1, &browse::DirListBox::Change, this, &frmMain::Dir1_Change);
     connect(File1, &browse::FileListBox::Click, this, &frmMain::File1_Click);
+    connect(File1, &browse::FileListBox::DblClick, this, &frmMain::File1_DblClick);
+    connect(lstArea, &QListWidget::itemDoubleClicked, this, &frmMain::lstArea_DblClick);
 
     Toolbar1->resize(Toolbar1->width(), platform::twipsToPixels(kToolbarHeight));
     StatusBar1->resize(StatusBar1->width(), platform::twipsToPixels(kStatusBarHeight));
@@ -253,12 +277,118 @@ void frmMain::RefreshAndReselect()
     File1_Click();
 }
 
+QString frmMain::fullPathOf(const QString &name) const
+{
+    return platform::joinPath(Dir1->Path(), name);
+}
+
 void frmMain::File1_Click()
 {
     if (bInAction)
         return;
     m_activeFilePath.clear();
+    const QString name = File1->FileName();
     btnDelete->setEnabled(true);
+    if (!browse::isPictureName(name)) {
+        m_viewer.clearPicture();
+        return;
+    }
+    m_activeFilePath = fullPathOf(name);
+    m_viewer.Image1->hide();
+    if (const platform::MaybeFailure failure = m_viewer.loadPicture(m_activeFilePath)) {
+        platform::showFailure(*failure); // the preview stays hidden until a picture loads
+        return;
+    }
+    m_viewer.ScaleImage();
+    m_viewer.Image1->show();
+    m_viewer.setWindowTitle(m_activeFilePath);
+}
+
+void frmMain::File1_DblClick()
+{
+    m_activeFilePath.clear();
+    const QString name = File1->FileName();
+    if (browse::isMovieName(name)) {
+        m_activeFilePath = fullPathOf(name);
+        m_viewer.clearPicture();
+        if (m_movieWindow) {
+            m_movieWindow->raise();
+            return;
+        }
+        m_movieWindow = new frmShMovie(m_activeFilePath);
+        connect(m_movieWindow, &frmShMovie::closed, this, [this] { setEnabled(true); });
+        m_movieWindow->show();
+        m_movieWindow->Form_Load();
+    } else if (browse::isPictureName(name)) {
+        m_activeFilePath = fullPathOf(name);
+        Image1_Click();
+    }
+}
+
+void frmMain::Image1_Click()
+{
+    if (File1->FileName().isEmpty())
+        return;
+    if (m_pictureWindow) {
+        m_pictureWindow->raise();
+        return;
+    }
+    auto *window = new frmShPics(m_activeFilePath);
+    if (const platform::MaybeFailure failure = window->FixImage()) {
+        delete window;
+        platform::showFailure(*failure);
+        return;
+    }
+    connect(window, &frmShPics::closed, this, [this] { setEnabled(true); });
+    m_pictureWindow = window;
+    window->show();
+}
+
+void frmMain::lstArea_DblClick()
+{
+    if (File1->ListIndex() == -1)
+        return;
+    const QString area = lstArea->currentItem() ? lstArea->currentItem()->text() : QString();
+    const QString group = cmbCatalog->currentText();
+    for (iCount = 0; iCount < File1->ListCount(); ++iCount) {
+        if (!File1->Selected(iCount))
+            continue;
+        for (iFindCount = 0; iFindCount < lstAreaArchive.size(); ++iFindCount) {
+            const catalogue::AreaRecord &record = lstAreaArchive.at(iFindCount);
+            if (record.name != area || record.group != group)
+                continue;
+            const bool copy = copyIsDefault();
+            const QCheckBox *prompt = copy ? m_settings->chkPromptCopy : m_settings->chkPromptMove;
+            if (prompt->checkState() == Qt::Checked) {
+                const platform::MessageRequest question = fileops::transferQuestion(
+                    copy ? fileops::Transfer::Copy : fileops::Transfer::Move,
+                    fullPathOf(File1->List(iCount)), record.path);
+                if (platform::showMessage(question) != platform::MessageAnswer::Ok)
+                    continue;
+            }
+            TransferFileToArea();
+        }
+    }
+    RefreshAndReselect();
+}
+
+void frmMain::TransferFileToArea()
+{
+    const QString name = File1->List(iCount);
+    const QString areaPath = lstAreaArchive.at(iFindCount).path;
+    const QString target = platform::joinPath(areaPath, name);
+    const fileops::NameLookup existing = fileops::findVisibleName(areaPath, name);
+    platform::MaybeFailure failure = existing.failure;
+    if (!failure && !existing.found)
+        failure = fileops::transferFile(fullPathOf(name), target,
+                                        copyIsDefault() ? fileops::Transfer::Copy : fileops::Transfer::Move);
+    if (existing.found || (failure && failure->number == platform::errors::FileAlreadyExists))
+        platform::message(target + QStringLiteral(" already exist"), platform::MessageIcon::Information);
+    else if (failure && failure->number == platform::errors::PathNotFound)
+        platform::showMessage({QStringLiteral("Error!"), QStringLiteral("The path is missing"),
+                               platform::MessageIcon::Critical});
+    else if (failure)
+        platform::showFailure(*failure);
 }
 
 bool frmMain::copyIsDefault() const

@@ -4,6 +4,7 @@
 #include "catalogue/AreaRecord.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QAction;
 class QComboBox;
@@ -15,6 +16,8 @@ class QToolBar;
 class frmImage;
 class frmQuickGroup;
 class frmSettings;
+class frmShMovie;
+class frmShPics;
 
 namespace browse {
 class DirListBox;
@@ -29,6 +32,7 @@ class frmMain : public QMainWindow {
 
 public:
     frmMain(frmImage &viewer, frmQuickGroup &palette, QWidget *parent = nullptr);
+    ~frmMain() override;
 
     // The start-up sequence: splash, catalogue, window placement, folder and options.
     void Form_Load();
@@ -41,12 +45,20 @@ public:
     // user will want next.
     void RefreshAndReselect();
     void File1_Click();
+    void File1_DblClick();
+    // Opens the picture window on the active file path when the file list has a current file.
+    void Image1_Click();
+    // Sends every selected file to the double-clicked area of the chosen group.
+    void lstArea_DblClick();
     void mnuSettings_Click();
     void mnuExit_Click();
 
     frmSettings &settings() { return *m_settings; }
-    // The full path of the picture last previewed, "" when the last file clicked was none.
+    // The full path of the picture last previewed or the file last double-clicked; "" when
+    // the last file clicked was no picture.
     QString activeFilePath() const { return m_activeFilePath; }
+    frmShPics *pictureWindow() const;
+    frmShMovie *movieWindow() const;
 
     QToolBar *Toolbar1;
     QAction *btnDelete;
@@ -67,6 +79,9 @@ public:
     bool bInAction = false;
     // The file list's current index, remembered before the list is read again.
     int iActiveFile = 0;
+    // The file (index in File1) and the area record (index in lstAreaArchive) being sorted.
+    int iCount = 0;
+    int iFindCount = 0;
 
 signals:
     // The main window was closed or unloaded: the program ends.
@@ -90,6 +105,8 @@ private:
     void showFileListStatus();
     void showDefaultAction(bool moveIsDefault);
     bool copyIsDefault() const;
+    void TransferFileToArea();
+    QString fullPathOf(const QString &name) const;
 
     frmImage &m_viewer;
     frmQuickGroup &m_palette;
@@ -97,4 +114,6 @@ private:
     QWidget *m_client;
     app::MainControls m_controls = app::designedMainControls();
     QString m_activeFilePath;
+    QPointer<frmShPics> m_pictureWindow;
+    QPointer<frmShMovie> m_movieWindow;
 };

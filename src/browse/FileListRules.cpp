@@ -1,22 +1,40 @@
 #include "browse/FileListRules.h"
 
 #include <algorithm>
-#include <array>
 #include <vector>
 
 namespace browse {
 
-bool isListedFileName(const QString &name)
+namespace {
+
+bool endsInOneOf(const QString &name, std::initializer_list<QLatin1StringView> endings)
 {
-    static constexpr std::array<QLatin1StringView, 8> kEndings = {
-        QLatin1StringView(".jpg"), QLatin1StringView(".gif"),  QLatin1StringView(".bmp"),
-        QLatin1StringView(".jpeg"), QLatin1StringView(".mov"), QLatin1StringView(".mpeg"),
-        QLatin1StringView(".mpg"), QLatin1StringView(".avi")};
-    if (name.startsWith(QLatin1Char('.')))
-        return false;
-    return std::any_of(kEndings.begin(), kEndings.end(), [&](QLatin1StringView ending) {
+    return std::any_of(endings.begin(), endings.end(), [&](QLatin1StringView ending) {
         return name.endsWith(ending, Qt::CaseInsensitive);
     });
+}
+
+} // namespace
+
+bool isListedFileName(const QString &name)
+{
+    return !name.startsWith(QLatin1Char('.')) &&
+           endsInOneOf(name, {QLatin1StringView(".jpg"), QLatin1StringView(".gif"),
+                              QLatin1StringView(".bmp"), QLatin1StringView(".jpeg"),
+                              QLatin1StringView(".mov"), QLatin1StringView(".mpeg"),
+                              QLatin1StringView(".mpg"), QLatin1StringView(".avi")});
+}
+
+bool isPictureName(const QString &name)
+{
+    return endsInOneOf(name, {QLatin1StringView("JPG"), QLatin1StringView("BMP"),
+                              QLatin1StringView("GIF"), QLatin1StringView("JPEG")});
+}
+
+bool isMovieName(const QString &name)
+{
+    return endsInOneOf(name, {QLatin1StringView("AVI"), QLatin1StringView("MPG"),
+                              QLatin1StringView("MOV"), QLatin1StringView("MPEG")});
 }
 
 void sortFileNames(QStringList &names)

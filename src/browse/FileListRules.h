@@ -9,6 +9,11 @@ namespace browse {
 // .mpeg, .mpg or .avi, in any letter case. Hidden names (a leading dot) are left out.
 bool isListedFileName(const QString &name);
 
+// File kinds by the end of the name in any letter case (the dot is not looked at): pictures end
+// in JPG, BMP, GIF or JPEG, movies in AVI, MPG, MOV or MPEG.
+bool isPictureName(const QString &name);
+bool isMovieName(const QString &name);
+
 // File list order: alphabetical without regard to letter case, ties by the exact name.
 void sortFileNames(QStringList &names);
 

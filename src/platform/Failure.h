@@ -14,6 +14,7 @@ constexpr int DeviceUnavailable = 68;
 constexpr int PathFileAccess = 75;
 constexpr int PathNotFound = 76;
 constexpr int InvalidPropertyValue = 380;
+constexpr int InvalidPicture = 481;
 }
 
 // The outcome of an operation that went wrong: a number and a description, shown to the

@@ -83,6 +83,13 @@ void moveOuterTwips(QWidget *window, double left, double top)
     window->move(origin + QPoint(twipsToPixels(left), twipsToPixels(top)));
 }
 
+void setOuterSizeTwips(QWidget *window, const QSizeF &twips)
+{
+    const QMargins margins = frameMargins(window);
+    window->resize(twipsToPixels(twips.width()) - margins.left() - margins.right(),
+                   twipsToPixels(twips.height()) - margins.top() - margins.bottom());
+}
+
 QRectF childGeometryTwips(const QWidget *child)
 {
     return toTwips(child->geometry());

@@ -31,6 +31,9 @@ double pixelsToTwips(int pixels);
 QRectF outerGeometryTwips(const QWidget *window);
 void setOuterGeometryTwips(QWidget *window, const QRectF &twips);
 void moveOuterTwips(QWidget *window, double left, double top);
+// The outer size, frame and caption included, as far as the desktop has told the frame's size:
+// before a window is first shown, its frame counts as nothing.
+void setOuterSizeTwips(QWidget *window, const QSizeF &twips);
 
 // Child widget geometry in twips, relative to the parent.
 QRectF childGeometryTwips(const QWidget *child);

@@ -1,13 +1,16 @@
 #include "viewers/frmImage.h"
 
 #include "platform/Screen.h"
+#include "viewers/Fitting.h"
 
+#include <QEvent>
 #include <QLabel>
+#include <QMouseEvent>
 
 namespace {
 constexpr double kDesignedWidth = 5805;
 constexpr double kDesignedHeight = 8640;
-}
+} // namespace
 
 frmImage::frmImage(QWidget *parent)
     : QWidget(parent, Qt::Tool)
@@ -18,9 +21,73 @@ frmImage::frmImage(QWidget *parent)
     resize(platform::twipsToPixels(kDesignedWidth), platform::twipsToPixels(kDesignedHeight));
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setScaledContents(true);
+    Image1->installEventFilter(this);
+}
+
+platform::MaybeFailure frmImage::loadPicture(const QString &path)
+{
+    m_path = path;
+    viewers::DecodedPicture picture = m_decoder.decode(path, neededPixels());
+    platform::MaybeFailure failure = picture.failure;
+    showDecoded(std::move(picture));
+    return failure;
 }
 
 void frmImage::clearPicture()
 {
-    Image1->clear();
+    m_path.clear();
+    showDecoded({});
+}
+
+void frmImage::showDecoded(viewers::DecodedPicture picture)
+{
+    m_picture = std::move(picture);
+    if (m_picture.image.isNull())
+        Image1->clear();
+    else
+        Image1->setPixmap(QPixmap::fromImage(m_picture.image));
+}
+
+QSize frmImage::neededPixels() const
+{
+    // The picture is never drawn larger than the window, nor larger than its natural size.
+    return size() * devicePixelRatio();
+}
+
+void frmImage::ScaleImage()
+{
+    const platform::ScreenMetrics screen = platform::screenMetrics();
+    const QRectF current = platform::childGeometryTwips(Image1);
+    const viewers::PictureBox fitted = viewers::fitPicture(
+        viewers::himetricSize(m_picture.fullSize, screen.logicalDpi),
+        float(platform::pixelsToTwips(width())), float(platform::pixelsToTwips(height())),
+        {float(current.left()), float(current.top()), float(current.width()), float(current.height())});
+    platform::setChildGeometryTwips(Image1, QRectF(fitted.left, fitted.top, fitted.width, fitted.height));
+}
+
+void frmImage::Form_Resize()
+{
+    Image1->hide();
+    Image1->setGeometry(rect());
+    // A picture decoded for a smaller window would look blurred when drawn larger.
+    if (m_picture.reduced() && !m_picture.failure &&
+        (m_picture.image.width() < neededPixels().width() &&
+         m_picture.image.height() < neededPixels().height()))
+        showDecoded(m_decoder.decode(m_path, neededPixels()));
+    ScaleImage();
+    Image1->show();
+}
+
+void frmImage::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+bool frmImage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Image1 && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+        emit Image1Clicked();
+    return QWidget::eventFilter(watched, event);
 }

@@ -14,13 +14,9 @@
 
 using platform::MessageIcon;
 
-namespace {
+using testsupport::createFiles;
 
-void createFiles(const QString &folder, const QStringList &names)
-{
-    for (const QString &name : names)
-        testsupport::writeBytes(QDir(folder).filePath(name), "x");
-}
+namespace {
 
 QStringList listed(const browse::FileListBox &list)
 {

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 
 namespace testsupport {
 
@@ -24,6 +26,36 @@ QStringList folderEntries(const QString &path)
 {
     return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                                 QDir::Name);
+}
+
+void writePicture(const QString &path, QSize size)
+{
+    if (path.endsWith(QLatin1String(".gif"), Qt::CaseInsensitive)) {
+        // Qt reads GIF but cannot write it.
+        writeBytes(path, QByteArray::fromHex("474946383961010001008000000000"
+                                             "00ffffff21f90401000000002c0000"
+                                             "0000010001000002024401003b"));
+        return;
+    }
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QPainter(&image).fillRect(0, 0, size.width() / 2, size.height() / 2, Qt::yellow);
+    const char *format = path.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive) ? "BMP" : "JPEG";
+    if (!image.save(path, format))
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+void createFiles(const QString &folder, const QStringList &names)
+{
+    for (const QString &name : names) {
+        const QString path = QDir(folder).filePath(name);
+        const QString upper = name.toUpper();
+        if (upper.endsWith(QLatin1String(".JPG")) || upper.endsWith(QLatin1String(".JPEG")) ||
+            upper.endsWith(QLatin1String(".BMP")) || upper.endsWith(QLatin1String(".GIF")))
+            writePicture(path);
+        else
+            writeBytes(path, "x");
+    }
 }
 
 } // namespace testsupport

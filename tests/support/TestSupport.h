@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QSize>
 #include <QStandardPaths>
 #include <QString>
 #include <QTest>
@@ -12,6 +13,10 @@ void writeBytes(const QString &path, const QByteArray &bytes);
 QByteArray readBytes(const QString &path);
 // The names in a folder, hidden ones included, sorted.
 QStringList folderEntries(const QString &path);
+// A real picture in the format its name ends in (JPEG, BMP; GIF is always 1 x 1).
+void writePicture(const QString &path, QSize size = QSize(40, 30));
+// Files named after names in folder: pictures for picture names, a few bytes otherwise.
+void createFiles(const QString &folder, const QStringList &names);
 
 } // namespace testsupport
 

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/Failure.h"
+
+#include <QString>
+
+namespace fileops {
+
+enum class Transfer { Copy, Move };
+
+// Puts the file at source under the path target, which names the new file itself. Neither
+// a copy nor a move ever replaces an existing target: that is FileAlreadyExists, even when the
+// target appeared a moment ago or is hidden. A move within one file system is a single rename.
+// Anything else is copied to a hidden temporary file in the target's folder, flushed, and only
+// then given the target name (keeping the modification time and permissions); a move deletes
+// the source last. On failure no temporary file stays behind and the source is untouched.
+platform::MaybeFailure transferFile(const QString &source, const QString &target, Transfer how);
+
+} // namespace fileops

@@ -1,0 +1,60 @@
+#include "viewers/PictureDecoder.h"
+
+#include "platform/FileNames.h"
+
+#include <QFile>
+#include <QImageReader>
+#include <cerrno>
+#include <fcntl.h>
+
+namespace viewers {
+
+namespace {
+
+// A 100-megapixel picture needs about 400 MB decoded, more than Qt allows by default.
+constexpr int kAllocationLimitMegabytes = 2048;
+
+} // namespace
+
+PictureDecoder::PictureDecoder()
+{
+    QImageReader::setAllocationLimit(kAllocationLimitMegabytes);
+}
+
+DecodedPicture PictureDecoder::decode(const QString &path, QSize bound) const
+{
+    DecodedPicture picture;
+    if (path.isEmpty())
+        return picture;
+    // Opened by its bytes, so names that are not valid UTF-8 load too.
+    const int fd = ::open(platform::encodeFileName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        picture.failure = platform::Failure::fromErrno(errno);
+        return picture;
+    }
+    QFile file;
+    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    QImageReader reader(&file);
+    reader.setAutoTransform(true);
+
+    const QSize stored = reader.size();
+    const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+    picture.fullSize = turned ? stored.transposed() : stored;
+    if (bound.isValid() && stored.isValid() &&
+        (picture.fullSize.width() > bound.width() || picture.fullSize.height() > bound.height())) {
+        const QSize storedBound = turned ? bound.transposed() : bound;
+        reader.setScaledSize(stored.scaled(storedBound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    }
+    if (!reader.read(&picture.image)) {
+        picture.failure = platform::Failure{platform::errors::InvalidPicture,
+                                            QStringLiteral("Invalid picture: ") + reader.errorString()};
+        picture.image = QImage();
+        picture.fullSize = QSize();
+        return picture;
+    }
+    if (!picture.fullSize.isValid())
+        picture.fullSize = picture.image.size();
+    return picture;
+}
+
+} // namespace viewers
