@@ -79,13 +79,11 @@ frmShMovie::frmShMovie(const QString &path, QWidget *parent)
         if (status == QMediaPlayer::EndOfMedia)
             CloseMovie();
     });
-    connect(MediaPlayer1, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error, const QString &text) {
-        platform::message(QStringLiteral("The movie cannot be played: ") + text, platform::MessageIcon::Critical);
-        CloseMovie();
-    });
-    // Some back ends never report the video's resolution; the frames always carry it.
+    connect(MediaPlayer1, &QMediaPlayer::errorOccurred, this, &frmShMovie::reportFailure);
+    // Some back ends never report the video's resolution; the frames always carry it. The sink
+    // reports a new size while it holds its own lock, so the size is read after it returned.
     connect(videoWidget->videoSink(), &QVideoSink::videoSizeChanged, this,
-            &frmShMovie::MediaPlayer1_DisplayModeChange);
+            &frmShMovie::MediaPlayer1_DisplayModeChange, Qt::QueuedConnection);
 }
 
 void frmShMovie::Form_Load()
@@ -93,9 +91,24 @@ void frmShMovie::Form_Load()
     // Built from the name's bytes, so names that are not valid UTF-8 play too.
     MediaPlayer1->setSource(QUrl::fromEncoded(QByteArrayLiteral("file://") +
                                               platform::encodeFileName(m_path).toPercentEncoding("/")));
-    MediaPlayer1_DisplayModeChange();
     setWindowTitle(QStringLiteral("Movie - ") + m_path);
+    // Some back ends wait forever on a file they already know they cannot play.
+    if (MediaPlayer1->error() != QMediaPlayer::NoError) {
+        reportFailure();
+        return;
+    }
+    MediaPlayer1_DisplayModeChange();
     MediaPlayer1->play();
+}
+
+void frmShMovie::reportFailure()
+{
+    if (m_failed)
+        return;
+    m_failed = true;
+    platform::message(QStringLiteral("The movie cannot be played: ") + MediaPlayer1->errorString(),
+                      platform::MessageIcon::Critical);
+    CloseMovie();
 }
 
 QSize frmShMovie::playerSize() const
@@ -103,7 +116,9 @@ QSize frmShMovie::playerSize() const
     QSize video = videoWidget->videoSink()->videoSize();
     if (video.isEmpty())
         video = kPlaceholderVideoSize;
-    return {video.width(), video.height() + cmdStop->sizeHint().height()};
+    // The bar's buttons set a least width for very small videos.
+    return {std::max(video.width(), layout()->minimumSize().width()),
+            video.height() + cmdStop->sizeHint().height()};
 }
 
 void frmShMovie::MediaPlayer1_DisplayModeChange()

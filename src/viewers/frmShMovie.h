@@ -32,7 +32,10 @@ protected:
 private:
     void MediaPlayer1_DisplayModeChange();
     void CloseMovie();
+    // A movie that cannot be played is reported once and its window closed.
+    void reportFailure();
     QSize playerSize() const;
 
     QString m_path;
+    bool m_failed = false;
 };

@@ -1,0 +1,158 @@
+#include "ProgramHarness.h"
+#include "TestSupport.h"
+#include "app/frmMain.h"
+#include "browse/FileListBox.h"
+#include "platform/Screen.h"
+#include "viewers/frmImage.h"
+#include "viewers/frmShMovie.h"
+
+#include <QMediaPlayer>
+#include <QProcess>
+#include <QToolButton>
+#include <QVideoSink>
+#include <QVideoWidget>
+
+namespace {
+
+// Makes a three-second clip of 160 x 120 pixels; false when ffmpeg is not there.
+bool makeClip(const QString &path, const QString &codec)
+{
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=160x120:rate=25", "-t", "3",
+                  "-c:v", codec, path});
+    return ffmpeg.waitForFinished(30000) && ffmpeg.exitStatus() == QProcess::NormalExit &&
+           ffmpeg.exitCode() == 0;
+}
+
+int indexOf(const browse::FileListBox &list, const QString &name)
+{
+    for (int i = 0; i < list.ListCount(); ++i) {
+        if (list.List(i) == name)
+            return i;
+    }
+    return -1;
+}
+
+void doubleClick(frmMain &main, const QString &name)
+{
+    const int row = indexOf(*main.File1, name);
+    QVERIFY(row >= 0);
+    const QRect item = main.File1->visualRect(main.File1->model()->index(row, 0));
+    QTest::mouseClick(main.File1->viewport(), Qt::LeftButton, {}, item.center());
+    QTest::mouseDClick(main.File1->viewport(), Qt::LeftButton, {}, item.center());
+}
+
+} // namespace
+
+class TestMovieWindow : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_clips;
+
+private slots:
+    void initTestCase()
+    {
+        if (!makeClip(m_clips.filePath(QStringLiteral("mpeg4.avi")), QStringLiteral("mpeg4")))
+            QSKIP("ffmpeg is needed to make the test clips");
+        QVERIFY(makeClip(m_clips.filePath(QStringLiteral("mjpeg.AVI")), QStringLiteral("mjpeg")));
+        QVERIFY(makeClip(m_clips.filePath(QStringLiteral("mpeg1.mpg")), QStringLiteral("mpeg1video")));
+        QVERIFY(makeClip(m_clips.filePath(QStringLiteral("quicktime.mov")), QStringLiteral("mpeg4")));
+        const QByteArray whole = testsupport::readBytes(m_clips.filePath(QStringLiteral("mpeg4.avi")));
+        testsupport::writeBytes(m_clips.filePath(QStringLiteral("broken.avi")), whole.left(whole.size() / 3));
+        testsupport::writeBytes(m_clips.filePath(QStringLiteral("noise.mpeg")), QByteArray(4000, '\x5a'));
+    }
+
+    void playsToTheEndAndCloses_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("avi, mpeg-4") << "mpeg4.avi";
+        QTest::newRow("avi, motion jpeg") << "mjpeg.AVI";
+        QTest::newRow("mpeg-1") << "mpeg1.mpg";
+        QTest::newRow("quicktime") << "quicktime.mov";
+    }
+
+    void playsToTheEndAndCloses()
+    {
+        QFETCH(QString, name);
+        ProgramHarness harness;
+        harness.setStartFolder(m_clips.path());
+        harness.start();
+        frmMain &main = harness.main();
+
+        doubleClick(main, name);
+        QPointer<frmShMovie> movie = main.movieWindow();
+        QVERIFY(movie);
+        const QString path = m_clips.filePath(name);
+        QCOMPARE(movie->windowTitle(), QStringLiteral("Movie - ") + path);
+        QCOMPARE(main.activeFilePath(), path);
+        QVERIFY(harness.program().viewer().pictureSize().isEmpty());
+
+        // The window fits itself to the video once the first frames arrive: the video and the
+        // player's bar, and the window's allowances of 10 and 300 twips.
+        const int bar = movie->cmdStop->sizeHint().height();
+        const QSize fitted(platform::twipsToPixels(platform::pixelsToTwips(160) + 10),
+                           platform::twipsToPixels(platform::pixelsToTwips(120 + bar) + 300));
+        QTRY_VERIFY_WITH_TIMEOUT(!movie || movie->frameGeometry().size() == fitted, 10000);
+        QVERIFY2(movie, qPrintable(harness.messages.texts().join('\n')));
+        QTRY_VERIFY_WITH_TIMEOUT(!movie, 15000);
+        QVERIFY2(harness.messages.shown.isEmpty(), qPrintable(harness.messages.texts().join('\n')));
+        QVERIFY(main.isEnabled());
+    }
+
+    void stopClosesAndPauseKeepsOpen()
+    {
+        ProgramHarness harness;
+        harness.setStartFolder(m_clips.path());
+        harness.start();
+        frmMain &main = harness.main();
+        doubleClick(main, QStringLiteral("mjpeg.AVI"));
+        QPointer<frmShMovie> movie = main.movieWindow();
+        QVERIFY(movie);
+        QTRY_COMPARE(movie->MediaPlayer1->playbackState(), QMediaPlayer::PlayingState);
+
+        QTest::mouseClick(movie->cmdPause, Qt::LeftButton);
+        QTRY_COMPARE(movie->MediaPlayer1->playbackState(), QMediaPlayer::PausedState);
+        QVERIFY(movie);
+
+        // Another movie while one is open leaves the open one as it is.
+        doubleClick(main, QStringLiteral("mpeg1.mpg"));
+        QCOMPARE(main.movieWindow(), movie.data());
+        QCOMPARE(movie->windowTitle(), QStringLiteral("Movie - ") + m_clips.filePath(QStringLiteral("mjpeg.AVI")));
+        QCOMPARE(main.activeFilePath(), m_clips.filePath(QStringLiteral("mpeg1.mpg")));
+
+        QTest::mouseClick(movie->cmdStop, Qt::LeftButton);
+        QTRY_VERIFY(!movie);
+    }
+
+    void brokenMovieEndsWithoutHanging_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("message");
+        // A movie cut short plays as far as it goes.
+        QTest::newRow("cut short") << "broken.avi" << false;
+        QTest::newRow("not a movie") << "noise.mpeg" << true;
+    }
+
+    void brokenMovieEndsWithoutHanging()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, message);
+        ProgramHarness harness;
+        harness.setStartFolder(m_clips.path());
+        harness.start();
+        frmMain &main = harness.main();
+        doubleClick(main, name);
+        QPointer<frmShMovie> movie = main.movieWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(!movie, 10000);
+        QVERIFY(main.isEnabled());
+        if (message) {
+            QCOMPARE(harness.messages.shown.size(), 1);
+            QVERIFY(harness.messages.shown.first().text.startsWith("The movie cannot be played: "));
+        }
+    }
+};
+
+SHELFMASTER_TEST_MAIN(TestMovieWindow)
+#include "tst_moviewindow.moc"
