@@ -1,0 +1,238 @@
+#include "ProgramHarness.h"
+#include "TestSupport.h"
+#include "app/frmMain.h"
+#include "browse/FileListBox.h"
+#include "settings/frmSettings.h"
+#include "viewers/frmImage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QListWidget>
+#include <QRadioButton>
+
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
+using testsupport::createFiles;
+using testsupport::folderEntries;
+
+namespace {
+
+QStringList listed(const browse::FileListBox &list)
+{
+    QStringList names;
+    for (int i = 0; i < list.ListCount(); ++i)
+        names << list.List(i);
+    return names;
+}
+
+} // namespace
+
+// A folder of four pictures, and areas in two groups.
+class SortingFixture {
+    QTemporaryDir m_root; // first made, last removed
+
+public:
+    SortingFixture()
+    {
+        QDir().mkpath(source());
+        const QString areas = m_root.filePath(QStringLiteral("areas"));
+        for (const char *area : {"cats", "dogs", "travelcats"})
+            QDir().mkpath(areas + QLatin1Char('/') + QLatin1String(area));
+        createFiles(source(), {"a.jpg", "b.jpg", "c.jpg", "d.jpg"});
+        harness.writeProgramFile(QStringLiteral("MSGROUP.INI"), "GROUP=Animals\r\nGROUP=Travel\r\n");
+        const QByteArray root = m_root.path().toUtf8();
+        harness.writeProgramFile(QStringLiteral("MSAREA.INI"),
+                                 "AREA=Cats\r\nGROUP=Animals\r\nPATH=" + root + "/areas/cats\r\nSHORTCUT=\r\n"
+                                 "AREA=Dogs\r\nGROUP=Animals\r\nPATH=" + root + "/areas/dogs/\r\nSHORTCUT=\r\n"
+                                 "AREA=Missing\r\nGROUP=Animals\r\nPATH=" + root + "/areas/none\r\nSHORTCUT=\r\n"
+                                 "AREA=Cats\r\nGROUP=Travel\r\nPATH=" + root + "/areas/travelcats\r\nSHORTCUT=\r\n");
+        harness.setStartFolder(source());
+        harness.start();
+    }
+
+    QString source() const { return m_root.filePath(QStringLiteral("source")); }
+    QString area(const char *name) const { return m_root.filePath(QStringLiteral("areas/") + name); }
+    frmMain &main() { return harness.main(); }
+
+    void setOptions(bool copy, bool prompt)
+    {
+        frmSettings &settings = main().settings();
+        (copy ? settings.optCopyDefault : settings.optMoveDefault)->setChecked(true);
+        (copy ? settings.chkPromptCopy : settings.chkPromptMove)->setChecked(prompt);
+    }
+
+    void select(std::initializer_list<int> rows)
+    {
+        for (int row : rows)
+            main().File1->setSelected(row, true);
+    }
+
+    // Chooses the group and double-clicks the area in the area list.
+    void sortInto(int group, const QString &area)
+    {
+        main().cmbCatalog->setCurrentIndex(group);
+        const QList<QListWidgetItem *> items = main().lstArea->findItems(area, Qt::MatchExactly);
+        QVERIFY(!items.isEmpty());
+        const QRect rect = main().lstArea->visualItemRect(items.first());
+        // A double click is a press and a release, then the second press.
+        QTest::mouseClick(main().lstArea->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseDClick(main().lstArea->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+    ProgramHarness harness;
+};
+
+class TestSorting : public QObject {
+    Q_OBJECT
+
+private slots:
+    void moveShowsTheNextPicture()
+    {
+        SortingFixture f;
+        f.setOptions(false, false);
+        f.select({1});
+        f.sortInto(0, QStringLiteral("Cats"));
+
+        QVERIFY(f.harness.messages.shown.isEmpty());
+        QCOMPARE(folderEntries(f.area("cats")), QStringList{"b.jpg"});
+        QCOMPARE(listed(*f.main().File1), (QStringList{"a.jpg", "c.jpg", "d.jpg"}));
+        QCOMPARE(f.main().File1->FileName(), QStringLiteral("c.jpg"));
+        const QString next = f.source() + QStringLiteral("/c.jpg");
+        QCOMPARE(f.main().activeFilePath(), next);
+        QCOMPARE(f.harness.program().viewer().windowTitle(), next);
+    }
+
+    void copyAsksFirst_data()
+    {
+        QTest::addColumn<MessageAnswer>("answer");
+        QTest::addColumn<QStringList>("copied");
+        QTest::newRow("ok") << MessageAnswer::Ok << QStringList{"b.jpg"};
+        QTest::newRow("cancel") << MessageAnswer::Cancel << QStringList{};
+    }
+
+    void copyAsksFirst()
+    {
+        QFETCH(MessageAnswer, answer);
+        QFETCH(QStringList, copied);
+        SortingFixture f;
+        f.setOptions(true, true);
+        f.select({1});
+        f.harness.messages.answerNext(answer);
+        f.sortInto(0, QStringLiteral("Cats"));
+
+        QCOMPARE(f.harness.messages.shown.size(), 1);
+        QCOMPARE(f.harness.messages.shown.first(),
+                 (platform::MessageRequest{"Copy file",
+                                           "Copy file " + f.source() + "/b.jpg to " + f.area("cats"),
+                                           MessageIcon::Question, MessageButtons::OkCancel,
+                                           MessageAnswer::Ok}));
+        QCOMPARE(folderEntries(f.area("cats")), copied);
+        QCOMPARE(listed(*f.main().File1).size(), 4);
+        // The list is read again either way and the selection moves on.
+        QCOMPARE(f.main().File1->FileName(), QStringLiteral("c.jpg"));
+    }
+
+    void cancelOnTheSecondOfThree()
+    {
+        SortingFixture f;
+        f.setOptions(false, true);
+        f.select({0, 1, 2});
+        f.harness.messages.answerNext(MessageAnswer::Ok);
+        f.harness.messages.answerNext(MessageAnswer::Cancel);
+        f.harness.messages.answerNext(MessageAnswer::Ok);
+        f.sortInto(0, QStringLiteral("Cats"));
+
+        QCOMPARE(f.harness.messages.shown.size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(f.harness.messages.shown.at(i).title, QStringLiteral("Move file"));
+            QVERIFY(f.harness.messages.shown.at(i).text.startsWith(
+                "Move file " + f.source() + "/" + QString(QChar('a' + i)) + ".jpg to "));
+        }
+        QCOMPARE(folderEntries(f.area("cats")), (QStringList{"a.jpg", "c.jpg"}));
+        QCOMPARE(listed(*f.main().File1), (QStringList{"b.jpg", "d.jpg"}));
+    }
+
+    void nameAlreadyThereInAnyCase()
+    {
+        SortingFixture f;
+        f.setOptions(false, false);
+        testsupport::writeBytes(f.area("cats") + "/B.JPG", "older");
+        f.select({1});
+        f.sortInto(0, QStringLiteral("Cats"));
+
+        QCOMPARE(f.harness.messages.shown.size(), 1);
+        QCOMPARE(f.harness.messages.shown.first(),
+                 (platform::MessageRequest{platform::applicationTitle(),
+                                           f.area("cats") + "/b.jpg already exist", MessageIcon::Information}));
+        QCOMPARE(folderEntries(f.area("cats")), QStringList{"B.JPG"});
+        QCOMPARE(testsupport::readBytes(f.area("cats") + "/B.JPG"), QByteArray("older"));
+        QVERIFY(QFile::exists(f.source() + "/b.jpg"));
+    }
+
+    void missingAreaFolder()
+    {
+        SortingFixture f;
+        f.setOptions(false, false);
+        f.select({1});
+        f.sortInto(0, QStringLiteral("Missing"));
+
+        QCOMPARE(f.harness.messages.shown.size(), 1);
+        QCOMPARE(f.harness.messages.shown.first(),
+                 (platform::MessageRequest{"Error!", "The path is missing", MessageIcon::Critical}));
+        QCOMPARE(listed(*f.main().File1).size(), 4);
+    }
+
+    void areaPathWithTrailingSlash()
+    {
+        SortingFixture f;
+        f.setOptions(false, true);
+        f.select({0});
+        f.sortInto(0, QStringLiteral("Dogs"));
+
+        QCOMPARE(f.harness.messages.shown.first().text,
+                 "Move file " + f.source() + "/a.jpg to " + f.area("dogs") + "/");
+        QCOMPARE(folderEntries(f.area("dogs")), QStringList{"a.jpg"});
+    }
+
+    void onlyTheChosenGroupsArea()
+    {
+        SortingFixture f;
+        f.setOptions(false, false);
+        f.select({3});
+        f.sortInto(1, QStringLiteral("Cats"));
+
+        QCOMPARE(folderEntries(f.area("travelcats")), QStringList{"d.jpg"});
+        QCOMPARE(folderEntries(f.area("cats")), QStringList());
+        QCOMPARE(f.main().File1->FileName(), QStringLiteral("a.jpg")); // the last one wrapped
+    }
+
+    void noCurrentFileDoesNothing()
+    {
+        SortingFixture f;
+        f.setOptions(false, false);
+        createFiles(f.source(), {"e.jpg"}); // appears only if the list is read again
+        f.sortInto(0, QStringLiteral("Cats"));
+
+        QCOMPARE(listed(*f.main().File1).size(), 4);
+        QVERIFY(f.harness.messages.shown.isEmpty());
+    }
+
+    void currentButUnselectedOnlyReadsAgain()
+    {
+        SortingFixture f;
+        f.setOptions(false, false);
+        f.main().File1->setSelected(1, true);
+        f.main().File1->setSelected(1, false);
+        createFiles(f.source(), {"e.jpg"});
+        f.sortInto(0, QStringLiteral("Cats"));
+
+        QCOMPARE(folderEntries(f.area("cats")), QStringList());
+        QCOMPARE(listed(*f.main().File1).size(), 5);
+        QCOMPARE(f.main().File1->FileName(), QStringLiteral("b.jpg"));
+    }
+};
+
+SHELFMASTER_TEST_MAIN(TestSorting)
+#include "tst_sorting.moc"
