@@ -42,6 +42,8 @@ platform::MaybeFailure frmShPics::FixImage()
 void frmShPics::fitWindow()
 {
     const QRectF box = platform::childGeometryTwips(Picture1);
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     platform::setOuterSizeTwips(this, QSizeF(box.width() + kWidthAllowance, box.height() + kHeightAllowance));
     setFixedSize(size());
 }

@@ -1,6 +1,7 @@
 #include "ProgramHarness.h"
 
 #include "app/frmMain.h"
+#include "browse/FileListBox.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/Screen.h"
 #include "TestSupport.h"
@@ -46,4 +47,29 @@ void ProgramHarness::start()
 frmMain &ProgramHarness::main()
 {
     return m_program->mainWindow();
+}
+
+namespace {
+
+QPoint centreOfFile(const browse::FileListBox &list, const QString &name)
+{
+    for (int row = 0; row < list.ListCount(); ++row) {
+        if (list.List(row) == name)
+            return list.visualRect(list.model()->index(row, 0)).center();
+    }
+    qFatal("%s is not listed", qPrintable(name));
+}
+
+} // namespace
+
+void ProgramHarness::clickFile(const QString &name)
+{
+    QTest::mouseClick(main().File1->viewport(), Qt::LeftButton, {}, centreOfFile(*main().File1, name));
+}
+
+void ProgramHarness::doubleClickFile(const QString &name)
+{
+    // A double click is a press and a release, then the second press.
+    clickFile(name);
+    QTest::mouseDClick(main().File1->viewport(), Qt::LeftButton, {}, centreOfFile(*main().File1, name));
 }

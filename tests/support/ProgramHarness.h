@@ -25,6 +25,9 @@ public:
     bool splashWasModal() const { return m_splashWasModal; }
 
     app::Program &program() { return *m_program; }
+    // Clicks (or double-clicks) the file of that name in the main window's file list.
+    void clickFile(const QString &name);
+    void doubleClickFile(const QString &name);
     frmMain &main();
 
     FakeMessages messages;

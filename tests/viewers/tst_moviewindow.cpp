@@ -25,24 +25,6 @@ bool makeClip(const QString &path, const QString &codec)
            ffmpeg.exitCode() == 0;
 }
 
-int indexOf(const browse::FileListBox &list, const QString &name)
-{
-    for (int i = 0; i < list.ListCount(); ++i) {
-        if (list.List(i) == name)
-            return i;
-    }
-    return -1;
-}
-
-void doubleClick(frmMain &main, const QString &name)
-{
-    const int row = indexOf(*main.File1, name);
-    QVERIFY(row >= 0);
-    const QRect item = main.File1->visualRect(main.File1->model()->index(row, 0));
-    QTest::mouseClick(main.File1->viewport(), Qt::LeftButton, {}, item.center());
-    QTest::mouseDClick(main.File1->viewport(), Qt::LeftButton, {}, item.center());
-}
-
 } // namespace
 
 class TestMovieWindow : public QObject {
@@ -81,7 +63,7 @@ private slots:
         harness.start();
         frmMain &main = harness.main();
 
-        doubleClick(main, name);
+        harness.doubleClickFile(name);
         QPointer<frmShMovie> movie = main.movieWindow();
         QVERIFY(movie);
         const QString path = m_clips.filePath(name);
@@ -107,7 +89,7 @@ private slots:
         harness.setStartFolder(m_clips.path());
         harness.start();
         frmMain &main = harness.main();
-        doubleClick(main, QStringLiteral("mjpeg.AVI"));
+        harness.doubleClickFile(QStringLiteral("mjpeg.AVI"));
         QPointer<frmShMovie> movie = main.movieWindow();
         QVERIFY(movie);
         QTRY_COMPARE(movie->MediaPlayer1->playbackState(), QMediaPlayer::PlayingState);
@@ -117,7 +99,7 @@ private slots:
         QVERIFY(movie);
 
         // Another movie while one is open leaves the open one as it is.
-        doubleClick(main, QStringLiteral("mpeg1.mpg"));
+        harness.doubleClickFile(QStringLiteral("mpeg1.mpg"));
         QCOMPARE(main.movieWindow(), movie.data());
         QCOMPARE(movie->windowTitle(), QStringLiteral("Movie - ") + m_clips.filePath(QStringLiteral("mjpeg.AVI")));
         QCOMPARE(main.activeFilePath(), m_clips.filePath(QStringLiteral("mpeg1.mpg")));
@@ -143,7 +125,7 @@ private slots:
         harness.setStartFolder(m_clips.path());
         harness.start();
         frmMain &main = harness.main();
-        doubleClick(main, name);
+        harness.doubleClickFile(name);
         QPointer<frmShMovie> movie = main.movieWindow();
         QTRY_VERIFY_WITH_TIMEOUT(!movie, 10000);
         QVERIFY(main.isEnabled());
