@@ -26,6 +26,31 @@ private slots:
         QCOMPARE(isListedFileName(name), listed);
     }
 
+    void fileKinds_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("picture");
+        QTest::addColumn<bool>("movie");
+        QTest::newRow("jpeg") << "holiday.JPEG" << true << false;
+        QTest::newRow("gif") << "a.gif" << true << false;
+        QTest::newRow("bmp") << "a.Bmp" << true << false;
+        QTest::newRow("the dot is not looked at") << "pictureJPG" << true << false;
+        QTest::newRow("avi") << "clip.avi" << false << true;
+        QTest::newRow("mpeg") << "clip.MPEG" << false << true;
+        QTest::newRow("mov") << "clip.mov" << false << true;
+        QTest::newRow("neither") << "notes.txt" << false << false;
+        QTest::newRow("no name") << "" << false << false;
+    }
+
+    void fileKinds()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, picture);
+        QFETCH(bool, movie);
+        QCOMPARE(isPictureName(name), picture);
+        QCOMPARE(isMovieName(name), movie);
+    }
+
     void sortsWithoutRegardToCase()
     {
         QStringList names{"b.jpg", "C.jpg", "a.jpg", "B.jpg", "é.jpg", "10.jpg", "A.jpg"};

@@ -1,0 +1,228 @@
+// The sorting loop as the user lives it: for each picture, the time from the double click on
+// an area to the next picture shown in the preview, for moves and copies into an area on the
+// same and on another file system, beside one plain full decode of the same pictures.
+
+#include "app/Program.h"
+#include "app/frmMain.h"
+#include "browse/FileListBox.h"
+#include "platform/MessageBox.h"
+#include "platform/ProgramDirectory.h"
+#include "platform/Screen.h"
+#include "settings/frmSettings.h"
+#include "viewers/frmImage.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QPainter>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+
+#include <algorithm>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int kPictureCount = 40;
+const QSize kPictureSize(6000, 4000);
+
+QTextStream out(stdout);
+
+// A photograph-like picture: gradients, shapes and fine noise, different for every index.
+QImage detailedPicture(int index)
+{
+    QImage image(kPictureSize, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient sky(0, 0, kPictureSize.width(), kPictureSize.height());
+    sky.setColorAt(0, QColor::fromHsv((index * 37) % 360, 120, 230));
+    sky.setColorAt(1, QColor::fromHsv((index * 37 + 150) % 360, 200, 90));
+    painter.fillRect(image.rect(), sky);
+    QRandomGenerator random(quint32(index + 1));
+    for (int i = 0; i < 400; ++i) {
+        painter.setPen(QPen(QColor::fromRgb(random.generate()), random.bounded(1, 12)));
+        painter.setBrush(QColor::fromRgba((random.generate() & 0x00ffffff) | 0x60000000));
+        painter.drawEllipse(QPoint(random.bounded(6000), random.bounded(4000)), random.bounded(10, 600),
+                            random.bounded(10, 400));
+    }
+    painter.end();
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int grain = int(random.bounded(24)) - 12;
+            const QRgb p = line[x];
+            line[x] = qRgb(std::clamp(qRed(p) + grain, 0, 255), std::clamp(qGreen(p) + grain, 0, 255),
+                           std::clamp(qBlue(p) + grain, 0, 255));
+        }
+    }
+    return image;
+}
+
+void makeMasters(const QString &folder)
+{
+    std::vector<std::thread> workers;
+    const int threads = std::max(1u, std::thread::hardware_concurrency());
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([=] {
+            for (int i = t; i < kPictureCount; i += threads)
+                detailedPicture(i).save(QStringLiteral("%1/IMG_%2.jpg").arg(folder).arg(1000 + i), "JPEG", 90);
+        });
+    }
+    for (std::thread &worker : workers)
+        worker.join();
+}
+
+// Fills the source folder with hard links to the masters: instant, and a move takes the link.
+void fillSource(const QString &masters, const QString &source)
+{
+    QDir(source).removeRecursively();
+    QDir().mkpath(source);
+    for (const QString &name : QDir(masters).entryList(QDir::Files))
+        ::link(QFile::encodeName(masters + '/' + name).constData(), QFile::encodeName(source + '/' + name).constData());
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+std::vector<double> plainDecodes(const QString &folder)
+{
+    std::vector<double> times;
+    for (const QString &name : QDir(folder).entryList(QDir::Files)) {
+        QElapsedTimer timer;
+        timer.start();
+        QImageReader reader(folder + '/' + name);
+        const QImage image = reader.read();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+        if (image.isNull())
+            out << "cannot decode " << name << "\n";
+    }
+    return times;
+}
+
+// One run of the loop: every file of the source folder sent to the area, one after the other.
+std::vector<double> sortLoop(const QString &source, const QString &area, bool copy)
+{
+    QDir::setCurrent(source);
+    app::Program program;
+    QTimer::singleShot(0, [] {
+        if (QWidget *splash = QApplication::activeModalWidget()) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+            QApplication::sendEvent(splash, &key);
+        }
+    });
+    program.start();
+    frmMain &main = program.mainWindow();
+    frmSettings &settings = main.settings();
+    settings.chkPromptMove->setChecked(false);
+    settings.chkPromptCopy->setChecked(false);
+    (copy ? settings.optCopyDefault : settings.optMoveDefault)->setChecked(true);
+    main.cmbCatalog->setCurrentIndex(0);
+    main.lstArea->setCurrentItem(main.lstArea->findItems(area, Qt::MatchExactly).first());
+    main.File1->setSelected(0, true);
+    QApplication::processEvents();
+
+    std::vector<double> times;
+    const int files = main.File1->ListCount();
+    for (int i = 0; i < files - 1; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        main.lstArea_DblClick();
+        program.viewer().repaint();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+        QApplication::processEvents();
+    }
+    return times;
+}
+
+dev_t deviceOf(const QString &path)
+{
+    struct stat info {};
+    ::stat(QFile::encodeName(path).constData(), &info);
+    return info.st_dev;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    app::configureApplication();
+    platform::setScreenMetricsOverride(platform::ScreenMetrics{QRect(0, 0, 1920, 1080), 96});
+    platform::setMessageHandler([](const platform::MessageRequest &request) {
+        out << "message: " << request.text << "\n";
+        return request.defaultButton;
+    });
+
+    QTemporaryDir work;
+    QTemporaryDir other(QStringLiteral("/dev/shm/shelfmaster-bench-XXXXXX"));
+    const bool haveOther = other.isValid() && deviceOf(other.path()) != deviceOf(work.path());
+    const QString masters = work.filePath(QStringLiteral("masters"));
+    const QString source = work.filePath(QStringLiteral("source"));
+    QDir().mkpath(masters);
+    platform::setProgramDirectoryOverride(work.path());
+
+    out << "Making " << kPictureCount << " pictures of " << kPictureSize.width() << " x "
+        << kPictureSize.height() << " (JPEG quality 90) in " << work.path() << " ...\n";
+    out.flush();
+    makeMasters(masters);
+
+    const std::vector<double> floor = plainDecodes(masters);
+    const double floorMedian = median(floor);
+    out << QStringLiteral("Plain QImageReader decode (floor): median %1 ms, worst %2 ms\n")
+               .arg(floorMedian, 0, 'f', 1)
+               .arg(*std::max_element(floor.begin(), floor.end()), 0, 'f', 1);
+
+    struct Run {
+        QString label;
+        QString areaName;
+        bool copy;
+    };
+    std::vector<Run> runs{{"move, same file system", "Same", false}, {"copy, same file system", "Same", true}};
+    if (haveOther) {
+        runs.push_back({"move, other file system", "Other", false});
+        runs.push_back({"copy, other file system", "Other", true});
+    } else {
+        out << "No second file system at /dev/shm: the other-volume runs are left out.\n";
+    }
+    for (const Run &run : runs) {
+        const QString area = (run.areaName == QLatin1String("Same") ? work.path() : other.path()) +
+                             QStringLiteral("/area-") + (run.copy ? "copy" : "move");
+        QDir(area).removeRecursively();
+        QDir().mkpath(area);
+        QFile catalogue(work.filePath(QStringLiteral("MSAREA.INI")));
+        catalogue.open(QIODevice::WriteOnly);
+        catalogue.write("AREA=" + run.areaName.toUtf8() + "\r\nGROUP=Bench\r\nPATH=" + area.toUtf8() +
+                        "\r\nSHORTCUT=\r\n");
+        catalogue.close();
+        QFile groups(work.filePath(QStringLiteral("MSGROUP.INI")));
+        groups.open(QIODevice::WriteOnly);
+        groups.write("GROUP=Bench\r\n");
+        groups.close();
+
+        fillSource(masters, source);
+        const std::vector<double> times = sortLoop(source, run.areaName, run.copy);
+        const double med = median(times);
+        out << QStringLiteral("%1: %2 files, median %3 ms, worst %4 ms, median / floor %5\n")
+                   .arg(run.label, -24)
+                   .arg(times.size())
+                   .arg(med, 0, 'f', 1)
+                   .arg(*std::max_element(times.begin(), times.end()), 0, 'f', 1)
+                   .arg(med / floorMedian, 0, 'f', 2);
+        out.flush();
+        QDir(area).removeRecursively();
+    }
+    return 0;
+}
