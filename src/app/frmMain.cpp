@@ -6,11 +6,13 @@
 #include "browse/DriveListBox.h"
 #include "browse/FileListBox.h"
 #include "browse/FileListRules.h"
+#include "browse/InAction.h"
 #include "catalogue/AreaList.h"
 #include "catalogue/CatalogueFiles.h"
 #include "fileops/AreaTransfer.h"
 #include "platform/Folders.h"
 #include "platform/MessageBox.h"
+#include "platform/Naming.h"
 #include "platform/Screen.h"
 #include "platform/Volumes.h"
 #include "quickgroup/frmQuickGroup.h"
@@ -20,6 +22,7 @@
 #include "viewers/frmShPics.h"
 
 #include <QCloseEvent>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -29,6 +32,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+using platform::named;
+
 namespace {
 
 constexpr double kClientWidth = 5220;
@@ -36,31 +41,12 @@ constexpr double kClientHeight = 4965;
 constexpr double kToolbarHeight = 360;
 constexpr double kStatusBarHeight = 255;
 
-template <class Widget>
-Widget *named(Widget *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
 void reportUnlessMissing(const platform::MaybeFailure &failure)
 {
     if (failure && failure->number != platform::errors::FileNotFound)
         platform::showFailure(*failure);
 }
 
-// Marks a change of the file selection made by code, for as long as the scope lasts, so the
-// click handling is switched on again whatever way the scope is left.
-class InAction {
-public:
-    explicit InAction(bool &flag) : m_flag(flag) { m_flag = true; }
-    ~InAction() { m_flag = false; }
-    InAction(const InAction &) = delete;
-    InAction &operator=(const InAction &) = delete;
-
-private:
-    bool &m_flag;
-};
 
 } // namespace
 
@@ -77,6 +63,7 @@ frmMain::frmMain(frmImage &viewer, frmQuickGroup &palette, QWidget *parent)
     createMenus();
     createControls();
     m_client->installEventFilter(this);
+    qApp->installEventFilter(this); // the window sees keys before its controls do
     m_palette.setDockingWindow(this);
     connect(&m_palette, &frmQuickGroup::groupLabelClicked, this, &frmMain::lblGroup_Click);
     connect(&m_viewer, &frmImage::Image1Clicked, this, &frmMain::Image1_Click);
@@ -102,24 +89,11 @@ frmShMovie *frmMain::movieWindow() const
     return m_movieWindow;
 }
 
-void frmMain::createMenus()
-{
-    mnuFile = named(menuBar()->addMenu(QStringLiteral("&File")), "mnuFile");
-    QAction *exit = named(mnuFile->addAction(QStringLiteral("E&xit")), "mnuExit");
-    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
-    connect(exit, &QAction::triggered, this, &frmMain::mnuExit_Click);
-    mnuSettings = named(menuBar()->addAction(QStringLiteral("&Settings")), "mnuSettings");
-    connect(mnuSettings, &QAction::triggered, this, &frmMain::mnuSettings_Click);
-}
-
 void frmMain::createControls()
 {
     // The toolbar and the status bar are placed by hand inside the client area, as the other
     // controls, because the column rule counts their heights as part of it.
-    Toolbar1 = named(new QToolBar(m_client), "Toolbar1");
-    Toolbar1->setMovable(false);
-    btnDelete = named(Toolbar1->addAction(QStringLiteral("Delete")), "btnDelete");
-    btnDelete->setToolTip(QStringLiteral("Delete"));
+    createToolbar();
     // Browsing starts in the process's current folder.
     const QString startFolder = platform::currentFolder();
     File1 = named(new browse::FileListBox(m_client), "File1");
@@ -271,7 +245,7 @@ void frmMain::RefreshAndReselect()
     }
     const int next = browse::reselectedIndex(iActiveFile, File1->ListCount(), copyIsDefault());
     if (next >= 0) {
-        const InAction quiet(bInAction);
+        const browse::InAction quiet(bInAction);
         File1->setSelected(next, true);
     }
     File1_Click();
@@ -428,13 +402,6 @@ void frmMain::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange)
         Form_Resize();
-}
-
-bool frmMain::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_client && event->type() == QEvent::Resize)
-        Form_Resize();
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMain::Form_Resize()

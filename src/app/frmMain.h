@@ -52,6 +52,16 @@ public:
     void lstArea_DblClick();
     void mnuSettings_Click();
     void mnuExit_Click();
+    void mnuRename_Click();
+    void mnuDelete_Click();
+    void mnuHelpTopics_Click();
+    void mnuAbout_Click();
+    // Runs the command of the toolbar button with that key.
+    void Toolbar1_ButtonClick(const QString &key);
+    // Digits 1 to 9 choose a group, the space bar steps to the next file.
+    void Form_KeyPress(int key);
+    void DeleteCurrentFile();
+    void SetWallpaper();
 
     frmSettings &settings() { return *m_settings; }
     // The full path of the picture last previewed or the file last double-clicked; "" when
@@ -61,7 +71,12 @@ public:
     frmShMovie *movieWindow() const;
 
     QToolBar *Toolbar1;
+    QAction *btnExit;
+    QAction *btnSettings;
+    QAction *btnDesktop;
     QAction *btnDelete;
+    QAction *btnAddArea;
+    QAction *btnHelp;
     browse::FileListBox *File1;
     browse::DriveListBox *Drive1;
     browse::DirListBox *Dir1;
@@ -72,7 +87,14 @@ public:
     QLabel *statusPanel2;
 
     QMenu *mnuFile;
+    QAction *mnuRename;
+    QAction *mnuDelete;
+    QAction *mnuSplitt;
+    QAction *mnuExit;
     QAction *mnuSettings;
+    QMenu *mnuHelp;
+    QAction *mnuHelpTopics;
+    QAction *mnuAbout;
 
     catalogue::AreaArchive lstAreaArchive;
     // While true, File1_Click does nothing: code is changing the file selection.
@@ -94,7 +116,11 @@ protected:
 
 private:
     void createMenus();
+    void createToolbar();
     void createControls();
+    void ShellDeleteFile(const QString &path);
+    void btnAddArea_Click();
+    void stepToNextFile();
     void placeWindows();
     void Form_Resize();
     void showCompanions();

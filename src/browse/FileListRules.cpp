@@ -79,4 +79,16 @@ int reselectedIndex(int remembered, int count, bool copyIsDefault)
     return remembered;
 }
 
+int indexAfterDelete(int remembered, int count)
+{
+    if (count == 0 || remembered < 0)
+        return -1;
+    return std::min(remembered, count - 1);
+}
+
+int indexAfterRename(int remembered, int count)
+{
+    return count == 0 ? -1 : std::clamp(remembered, 0, count - 1);
+}
+
 } // namespace browse

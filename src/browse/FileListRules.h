@@ -27,4 +27,13 @@ QString fileListStatus(int count, const QString &folder);
 // last one. -1: nothing is selected.
 int reselectedIndex(int remembered, int count, bool copyIsDefault);
 
+// Which entry becomes current after the current file was deleted. remembered is its index,
+// count the number of files now. The file that followed the deleted one takes its place; when
+// the last file was deleted the new last file is chosen (no wrap). -1: nothing is selected.
+int indexAfterDelete(int remembered, int count);
+
+// The entry selected after the file at remembered was renamed: the same position, or the
+// nearest one when the renamed file left the list. -1: the list is empty.
+int indexAfterRename(int remembered, int count);
+
 } // namespace browse

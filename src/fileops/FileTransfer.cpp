@@ -168,4 +168,11 @@ MaybeFailure transferFile(const QString &source, const QString &target, Transfer
     return std::nullopt;
 }
 
+MaybeFailure renameFile(const QString &from, const QString &to)
+{
+    if (renameWithoutReplacing(platform::encodeFileName(from), platform::encodeFileName(to)) != 0)
+        return lastError();
+    return std::nullopt;
+}
+
 } // namespace fileops

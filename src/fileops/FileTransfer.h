@@ -16,4 +16,7 @@ enum class Transfer { Copy, Move };
 // the source last. On failure no temporary file stays behind and the source is untouched.
 platform::MaybeFailure transferFile(const QString &source, const QString &target, Transfer how);
 
+// Gives a file a new name in its folder in one step, never replacing a file of that name.
+platform::MaybeFailure renameFile(const QString &from, const QString &to);
+
 } // namespace fileops

@@ -1,6 +1,7 @@
 #include "settings/frmSettings.h"
 
 #include "platform/MessageBox.h"
+#include "platform/Naming.h"
 #include "platform/Screen.h"
 
 #include <QCheckBox>
@@ -16,14 +17,9 @@
 
 using settings::Options;
 
-namespace {
+using platform::named;
 
-template <class Widget>
-Widget *named(Widget *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
+namespace {
 
 // Check box values as the options file keeps them: 0 unchecked, 1 checked, 2 grayed.
 int checkBoxValue(const QCheckBox *box)

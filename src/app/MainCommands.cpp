@@ -1,0 +1,245 @@
+// The main window's menus, toolbar, keys and the commands they run.
+
+#include "app/frmMain.h"
+
+#include "about/frmAbout.h"
+#include "browse/DirListBox.h"
+#include "browse/FileListBox.h"
+#include "browse/FileListRules.h"
+#include "browse/InAction.h"
+#include "fileops/frmRename.h"
+#include "platform/Desktop.h"
+#include "platform/FileDeletion.h"
+#include "platform/Folders.h"
+#include "platform/MessageBox.h"
+#include "platform/Naming.h"
+#include "platform/Wallpaper.h"
+#include "settings/frmSettings.h"
+#include "viewers/frmImage.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QUrl>
+
+using platform::named;
+
+namespace {
+
+QIcon commandIcon(const char *themeName, const char *bundled)
+{
+    // The desktop's own icon where its theme has one, ours otherwise.
+    return QIcon::fromTheme(QLatin1String(themeName),
+                            QIcon(QStringLiteral(":/images/%1.png").arg(QLatin1String(bundled))));
+}
+
+} // namespace
+
+void frmMain::createMenus()
+{
+    mnuFile = named(menuBar()->addMenu(QStringLiteral("&File")), "mnuFile");
+    mnuRename = named(mnuFile->addAction(QStringLiteral("&Rename file")), "mnuRename");
+    mnuRename->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    mnuDelete = named(mnuFile->addAction(QStringLiteral("Delete file")), "mnuDelete");
+    mnuDelete->setShortcut(QKeySequence(Qt::Key_Delete));
+    mnuSplitt = named(mnuFile->addSeparator(), "mnuSplitt");
+    mnuExit = named(mnuFile->addAction(QStringLiteral("E&xit")), "mnuExit");
+    mnuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    mnuSettings = named(menuBar()->addAction(QStringLiteral("&Settings")), "mnuSettings");
+    mnuHelp = named(menuBar()->addMenu(QStringLiteral("&Help")), "mnuHelp");
+    mnuHelpTopics = named(mnuHelp->addAction(QStringLiteral("Marrowby Shelfmaster &Help")), "mnuHelpTopics");
+    mnuAbout = named(mnuHelp->addAction(QStringLiteral("&About Shelfmaster")), "mnuAbout");
+
+    connect(mnuRename, &QAction::triggered, this, &frmMain::mnuRename_Click);
+    connect(mnuDelete, &QAction::triggered, this, &frmMain::mnuDelete_Click);
+    connect(mnuExit, &QAction::triggered, this, &frmMain::mnuExit_Click);
+    connect(mnuSettings, &QAction::triggered, this, &frmMain::mnuSettings_Click);
+    connect(mnuHelpTopics, &QAction::triggered, this, &frmMain::mnuHelpTopics_Click);
+    connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
+}
+
+void frmMain::createToolbar()
+{
+    Toolbar1 = named(new QToolBar(m_client), "Toolbar1");
+    Toolbar1->setMovable(false);
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    const auto button = [this](const char *key, const QString &tip, const QIcon &icon) {
+        QAction *action = named(Toolbar1->addAction(icon, tip), key);
+        action->setToolTip(tip);
+        return action;
+    };
+    btnExit = button("btnExit", QStringLiteral("Exit"), commandIcon("application-exit", "exit"));
+    btnSettings = button("btnSettings", QStringLiteral("Settings"), commandIcon("preferences-system", "settings"));
+    btnDesktop = button("btnDesktop", QStringLiteral("Put image to desktop as a wallpaper"),
+                        commandIcon("preferences-desktop-wallpaper", "wallpaper"));
+    Toolbar1->addSeparator();
+    btnDelete = button("btnDelete", QStringLiteral("Delete"), commandIcon("edit-delete", "delete"));
+    Toolbar1->addSeparator();
+    btnAddArea = button("btnAddArea", QStringLiteral("Add area"), commandIcon("folder-new", "addarea"));
+    Toolbar1->addSeparator();
+    btnHelp = button("btnHelp", QStringLiteral("About Shelfmaster"), commandIcon("help-browser", "help"));
+    connect(Toolbar1, &QToolBar::actionTriggered, this,
+            [this](QAction *action) { Toolbar1_ButtonClick(action->objectName()); });
+}
+
+void frmMain::Toolbar1_ButtonClick(const QString &key)
+{
+    if (key == QLatin1String("btnExit"))
+        mnuExit_Click();
+    else if (key == QLatin1String("btnSettings"))
+        mnuSettings_Click();
+    else if (key == QLatin1String("btnHelp"))
+        mnuHelpTopics_Click();
+    else if (key == QLatin1String("btnDelete"))
+        DeleteCurrentFile();
+    else if (key == QLatin1String("btnAddArea"))
+        btnAddArea_Click();
+    else if (key == QLatin1String("btnDesktop"))
+        SetWallpaper();
+}
+
+void frmMain::btnAddArea_Click()
+{
+    m_settings->ReadSettings();
+    // Modal; the options are read again when it closes.
+    m_settings->show();
+}
+
+void frmMain::mnuAbout_Click()
+{
+    auto *about = new frmAbout(this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->show();
+}
+
+void frmMain::mnuHelpTopics_Click()
+{
+    if (const platform::MaybeFailure failure =
+            platform::openUrl(QUrl::fromLocalFile(platform::helpDocumentPath())))
+        platform::showFailure(*failure);
+}
+
+void frmMain::Form_KeyPress(int key)
+{
+    if (key >= '1' && key <= '9') {
+        const int group = key - '1';
+        if (cmbCatalog->count() > group)
+            cmbCatalog->setCurrentIndex(group);
+    } else if (key == ' ' && File1->ListCount() != 0) {
+        stepToNextFile();
+    }
+}
+
+void frmMain::stepToNextFile()
+{
+    const int current = File1->ListIndex();
+    {
+        const browse::InAction quiet(bInAction);
+        if (current >= 0)
+            File1->setSelected(current, false);
+        File1->setSelected(current + 1 < File1->ListCount() ? current + 1 : 0, true);
+    }
+    File1_Click();
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_client && event->type() == QEvent::Resize)
+        Form_Resize();
+    // The window sees every key before the control that has the focus, which still gets it.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        auto *widget = static_cast<QWidget *>(watched);
+        const QWidget *first = focusWidget() ? focusWidget() : this;
+        const QString text = static_cast<QKeyEvent *>(event)->text();
+        if (widget == first && widget->window() == this && text.size() == 1)
+            Form_KeyPress(text.at(0).unicode());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::mnuDelete_Click()
+{
+    DeleteCurrentFile();
+}
+
+void frmMain::DeleteCurrentFile()
+{
+    if (File1->FileName().isEmpty() || File1->ListCount() == 0 ||
+        (File1->ListIndex() == 0 && !File1->Selected(0)))
+        return;
+    const int oldCount = File1->ListCount();
+    iActiveFile = File1->ListIndex();
+    ShellDeleteFile(fullPathOf(File1->FileName()));
+    if (const platform::MaybeFailure failure = File1->Refresh()) {
+        platform::showFailure(*failure);
+        return;
+    }
+    if (File1->ListCount() == oldCount) { // declined or failed: the same file again
+        File1->setSelected(iActiveFile, true);
+        return;
+    }
+    showFileListStatus();
+    if (File1->ListCount() == 0) {
+        btnDelete->setEnabled(false);
+        m_viewer.clearPicture();
+    }
+    if (const int next = browse::indexAfterDelete(iActiveFile, File1->ListCount()); next >= 0)
+        File1->setSelected(next, true);
+}
+
+void frmMain::ShellDeleteFile(const QString &path)
+{
+    const bool toTrash = m_settings->chkDeleteRecycle->checkState() == Qt::Checked;
+    const bool confirm = m_settings->chkPromptDelete->checkState() == Qt::Checked;
+    if (platform::deleteFile(path, toTrash, confirm) != 0)
+        platform::message(QStringLiteral("Error occurred!"), platform::MessageIcon::Critical);
+}
+
+void frmMain::mnuRename_Click()
+{
+    // Without a current file there is nothing to rename.
+    if (File1->ListCount() == 0 || File1->ListIndex() < 0 ||
+        (File1->ListIndex() == 0 && !File1->Selected(0)))
+        return;
+    auto *dialog = new frmRename(*File1, *Dir1, this);
+    dialog->show();
+    dialog->txtNewFilename->setFocus();
+    setEnabled(false);
+}
+
+void frmMain::SetWallpaper()
+{
+    using platform::MessageIcon;
+    const QString name = File1->FileName();
+    const QString noFile = QStringLiteral("There is no file selected or the path is empty");
+    if (name.isEmpty()) {
+        platform::message(noFile, MessageIcon::Critical);
+        return;
+    }
+    const QString last3 = name.right(3);
+    const QString last4 = name.right(4);
+    if (last3 == QLatin1String("GIF") || last3 == QLatin1String("gif") || last3 == QLatin1String("JPG") ||
+        last3 == QLatin1String("jpg") || last4 == QLatin1String("JPEG") || last4 == QLatin1String("jpeg")) {
+        platform::message(QStringLiteral("The image is not a valid bitmap, it must be a *.BMP file"),
+                          MessageIcon::Critical);
+        return;
+    }
+    // Always joined with "/", also in the root.
+    const QString path = Dir1->Path() + QLatin1Char('/') + name;
+    if (platform::message(QStringLiteral("Do you want to put %1 as wallpaper?").arg(path), MessageIcon::Question,
+                          platform::MessageButtons::OkCancel) != platform::MessageAnswer::Ok) {
+        platform::message(QStringLiteral("The operation was canceled"), MessageIcon::Information);
+        return;
+    }
+    if (platform::setDesktopWallpaper(path))
+        platform::message(path + QStringLiteral(" is now a wallpaper"), MessageIcon::Information);
+    else
+        platform::message(QStringLiteral("Error changing wallpaper, %1 does not exist or is an invalid wallpaper")
+                              .arg(path),
+                          MessageIcon::Critical);
+}

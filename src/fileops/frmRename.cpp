@@ -1,0 +1,111 @@
+#include "fileops/frmRename.h"
+
+#include "browse/DirListBox.h"
+#include "browse/FileListBox.h"
+#include "browse/FileListRules.h"
+#include "fileops/FileTransfer.h"
+#include "platform/Folders.h"
+#include "platform/MessageBox.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+
+namespace {
+
+// A name that would leave the folder or name no file of its own.
+bool isPlainFileName(const QString &name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
+}
+
+} // namespace
+
+frmRename::frmRename(browse::FileListBox &files, const browse::DirListBox &folders, QWidget *mainWindow)
+    // No parent: the main window is disabled while the dialog is open, and a disabled window
+    // disables the windows it owns.
+    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
+    , Picture1(new QLabel(this))
+    , Label1(new QLabel(QStringLiteral("Enter the new filename"), this))
+    , txtNewFilename(new QLineEdit(files.FileName(), this))
+    , cmdRename(new QPushButton(QStringLiteral("Rename"), this))
+    , cmdCancel(new QPushButton(QStringLiteral("Cancel"), this))
+    , m_files(files)
+    , m_folders(folders)
+    , m_mainWindow(mainWindow)
+{
+    setObjectName(QStringLiteral("frmRename"));
+    setWindowTitle(QStringLiteral("Rename a single file"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setPixmap(style()->standardIcon(QStyle::SP_FileIcon).pixmap(32, 32));
+    Label1->setObjectName(QStringLiteral("Label1"));
+    txtNewFilename->setObjectName(QStringLiteral("txtNewFilename"));
+    cmdRename->setObjectName(QStringLiteral("cmdRename"));
+    cmdRename->setDefault(true);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    connect(cmdRename, &QPushButton::clicked, this, &frmRename::cmdRename_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject); // Esc comes here too
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdRename);
+    buttons->addWidget(cmdCancel);
+    auto *layout = new QGridLayout(this);
+    layout->addWidget(Picture1, 0, 0, 2, 1, Qt::AlignTop);
+    layout->addWidget(Label1, 0, 1);
+    layout->addWidget(txtNewFilename, 1, 1);
+    layout->addLayout(buttons, 2, 0, 1, 2);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    txtNewFilename->setMinimumWidth(txtNewFilename->fontMetrics().averageCharWidth() * 40);
+    adjustSize();
+    move(mainWindow->frameGeometry().center() - rect().center());
+}
+
+void frmRename::cmdRename_Click()
+{
+    const QString oldName = m_files.FileName();
+    const QString newName = txtNewFilename->text();
+    const QString newPath = platform::joinPath(m_folders.Path(), newName);
+    if (oldName == newName) {
+        reportFailure(platform::Failure{platform::errors::FileAlreadyExists, QString()}, newPath);
+        return;
+    }
+    if (!isPlainFileName(newName)) {
+        reportFailure(platform::Failure::fileNotFound(), newPath);
+        return;
+    }
+    const int saved = m_files.ListIndex();
+    if (const platform::MaybeFailure failure =
+            fileops::renameFile(platform::joinPath(m_folders.Path(), oldName), newPath)) {
+        reportFailure(*failure, newPath);
+        return;
+    }
+    if (const platform::MaybeFailure failure = m_files.Refresh())
+        platform::showFailure(*failure);
+    // A new name the list does not show takes the file out of it: the nearest entry is chosen.
+    if (const int next = browse::indexAfterRename(saved, m_files.ListCount()); next >= 0)
+        m_files.setSelected(next, true);
+    accept();
+}
+
+void frmRename::reportFailure(const platform::Failure &failure, const QString &newPath)
+{
+    if (failure.number == platform::errors::FileNotFound)
+        platform::message(newPath + QStringLiteral(" is not a valid filename"), platform::MessageIcon::Critical);
+    else if (failure.number == platform::errors::FileAlreadyExists)
+        platform::message(QStringLiteral("The filename already exists"), platform::MessageIcon::Critical);
+    else
+        platform::showFailure(failure);
+}
+
+void frmRename::done(int result)
+{
+    // However the dialog closes, the main window takes input again.
+    m_mainWindow->setEnabled(true);
+    QDialog::done(result);
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// Makes the picture at path the desktop's background, with the running desktop's own setting.
+// True only when the file is a picture the desktop can show and its tool reported success.
+bool setDesktopWallpaper(const QString &path);
+
+} // namespace platform
