@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cerrno>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,34 +14,6 @@ using fileops::transferFile;
 Q_DECLARE_METATYPE(Transfer)
 
 namespace {
-
-// A small file system of its own, when the tests run as root and may mount one.
-class ScratchVolume {
-public:
-    explicit ScratchVolume(const char *size)
-    {
-        const QByteArray options = QByteArray("size=") + size;
-        m_mounted = ::geteuid() == 0 &&
-                    ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0,
-                            options.constData()) == 0;
-    }
-    ~ScratchVolume()
-    {
-        if (m_mounted)
-            ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
-    }
-    bool mounted() const { return m_mounted; }
-    QString path() const { return m_dir.path(); }
-    bool makeReadOnly()
-    {
-        return ::mount(nullptr, QFile::encodeName(m_dir.path()).constData(), nullptr,
-                       MS_REMOUNT | MS_RDONLY, nullptr) == 0;
-    }
-
-private:
-    QTemporaryDir m_dir;
-    bool m_mounted = false;
-};
 
 dev_t deviceOf(const QString &path)
 {
@@ -65,7 +36,7 @@ class TestFileTransfer : public QObject {
 
 private:
     QTemporaryDir m_home;
-    std::unique_ptr<ScratchVolume> m_scratch;
+    std::unique_ptr<testsupport::ScratchVolume> m_scratch;
     QString m_otherVolume; // a folder on another file system, empty when there is none
 
     QString targetFolder(bool otherVolume)
@@ -104,7 +75,7 @@ private:
 private slots:
     void initTestCase()
     {
-        m_scratch = std::make_unique<ScratchVolume>("16m");
+        m_scratch = std::make_unique<testsupport::ScratchVolume>("16m");
         if (m_scratch->mounted())
             m_otherVolume = m_scratch->path();
         else if (QFileInfo(QStringLiteral("/dev/shm")).isWritable() &&
@@ -181,7 +152,7 @@ private slots:
         QFETCH(Transfer, how);
         QFETCH(bool, otherVolume);
         Q_UNUSED(otherVolume);
-        ScratchVolume tiny("8k");
+        testsupport::ScratchVolume tiny("8k");
         if (!tiny.mounted())
             QSKIP("needs root to mount a small file system");
         const QString source = makeSource();
@@ -202,7 +173,7 @@ private slots:
         QFETCH(Transfer, how);
         QFETCH(bool, otherVolume);
         Q_UNUSED(otherVolume);
-        ScratchVolume volume("1m");
+        testsupport::ScratchVolume volume("1m");
         QString folder;
         if (volume.mounted()) {
             QVERIFY(volume.makeReadOnly());

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <sys/mount.h>
+#include <unistd.h>
 
 namespace testsupport {
 
@@ -56,6 +58,25 @@ void createFiles(const QString &folder, const QStringList &names)
         else
             writeBytes(path, "x");
     }
+}
+
+ScratchVolume::ScratchVolume(const char *size)
+{
+    const QByteArray options = QByteArray("size=") + size;
+    m_mounted = ::geteuid() == 0 && ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0,
+                                            options.constData()) == 0;
+}
+
+ScratchVolume::~ScratchVolume()
+{
+    if (m_mounted)
+        ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
+}
+
+bool ScratchVolume::makeReadOnly()
+{
+    return ::mount(nullptr, QFile::encodeName(m_dir.path()).constData(), nullptr, MS_REMOUNT | MS_RDONLY,
+                   nullptr) == 0;
 }
 
 } // namespace testsupport

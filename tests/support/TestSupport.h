@@ -5,6 +5,7 @@
 #include <QSize>
 #include <QStandardPaths>
 #include <QString>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace testsupport {
@@ -17,6 +18,23 @@ QStringList folderEntries(const QString &path);
 void writePicture(const QString &path, QSize size = QSize(40, 30));
 // Files named after names in folder: pictures for picture names, a few bytes otherwise.
 void createFiles(const QString &folder, const QStringList &names);
+
+// A small file system of its own, when the tests run as root and may mount one.
+class ScratchVolume {
+public:
+    explicit ScratchVolume(const char *size);
+    ~ScratchVolume();
+    ScratchVolume(const ScratchVolume &) = delete;
+    ScratchVolume &operator=(const ScratchVolume &) = delete;
+
+    bool mounted() const { return m_mounted; }
+    QString path() const { return m_dir.path(); }
+    bool makeReadOnly();
+
+private:
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
+};
 
 } // namespace testsupport
 
