@@ -1,0 +1,151 @@
+#include "ProgramHarness.h"
+#include "TestSupport.h"
+#include "app/frmMain.h"
+#include "browse/FileListBox.h"
+#include "fileops/frmRename.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+
+using testsupport::createFiles;
+using testsupport::folderEntries;
+
+class TestRename : public QObject {
+    Q_OBJECT
+
+private:
+    struct Run {
+        QTemporaryDir folder;
+        ProgramHarness harness;
+        frmMain &main() { return harness.main(); }
+    };
+
+    // Starts in a folder of a.jpg, b.jpg and c.jpg with b.jpg current and opens the dialog.
+    static std::unique_ptr<Run> openOnB()
+    {
+        auto run = std::make_unique<Run>();
+        createFiles(run->folder.path(), {"a.jpg", "b.jpg", "c.jpg"});
+        run->harness.setStartFolder(run->folder.path());
+        run->harness.start();
+        run->main().File1->setSelected(1, true);
+        run->main().mnuRename->trigger();
+        return run;
+    }
+
+    // The open rename dialog, if any.
+    static frmRename *find()
+    {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (auto *rename = qobject_cast<frmRename *>(window); rename && rename->isVisible())
+                return rename;
+        }
+        return nullptr;
+    }
+
+    static void renameTo(frmRename *rename, const QString &name)
+    {
+        rename->txtNewFilename->setText(name);
+        QTest::keyClick(rename->txtNewFilename, Qt::Key_Return);
+    }
+
+private slots:
+    void opensOnTheCurrentFile()
+    {
+        auto run = openOnB();
+        frmRename *rename = find();
+        QVERIFY(rename);
+        QCOMPARE(rename->windowTitle(), QStringLiteral("Rename a single file"));
+        QCOMPARE(rename->txtNewFilename->text(), QStringLiteral("b.jpg"));
+        QVERIFY(rename->cmdRename->isDefault());
+        QVERIFY(!run->main().isEnabled());
+
+        QTest::keyClick(rename->txtNewFilename, Qt::Key_Escape);
+        QTRY_VERIFY(!find());
+        QVERIFY(run->main().isEnabled());
+        QCOMPARE(folderEntries(run->folder.path()), (QStringList{"a.jpg", "b.jpg", "c.jpg"}));
+    }
+
+    void doesNotOpenWithoutACurrentFile()
+    {
+        Run run;
+        createFiles(run.folder.path(), {"a.jpg"});
+        run.harness.setStartFolder(run.folder.path());
+        run.harness.start();
+        run.main().mnuRename->trigger();
+        QVERIFY(!find());
+        QVERIFY(run.main().isEnabled());
+    }
+
+    void renames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("selected");
+        // The entry at the old position is selected: after b.jpg became z.jpg that is c.jpg.
+        QTest::newRow("new place in the order") << "z.jpg" << QStringList{"a.jpg", "c.jpg", "z.jpg"} << "c.jpg";
+        QTest::newRow("letter case only") << "B.jpg" << QStringList{"B.jpg", "a.jpg", "c.jpg"} << "B.jpg";
+        QTest::newRow("leaves the list") << "b.txt" << QStringList{"a.jpg", "b.txt", "c.jpg"} << "c.jpg";
+    }
+
+    void renames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QStringList, files);
+        QFETCH(QString, selected);
+        auto run = openOnB();
+        renameTo(find(), name);
+
+        QTRY_VERIFY(!find());
+        QVERIFY(run->harness.messages.shown.isEmpty());
+        QCOMPARE(folderEntries(run->folder.path()), files);
+        QCOMPARE(run->main().File1->FileName(), selected);
+        QVERIFY(run->main().isEnabled());
+    }
+
+    void lastFileLeavingTheListSelectsTheNearest()
+    {
+        auto run = openOnB();
+        QTest::keyClick(find()->txtNewFilename, Qt::Key_Escape);
+        run->main().File1->setSelected(2, true);
+        run->main().mnuRename->trigger();
+        renameTo(find(), QStringLiteral("c.txt"));
+        QTRY_VERIFY(!find());
+        QCOMPARE(run->main().File1->FileName(), QStringLiteral("b.jpg"));
+        QVERIFY(run->harness.messages.shown.isEmpty());
+    }
+
+    void refuses_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message"); // %1: the folder
+        QTest::newRow("same name") << "b.jpg" << "The filename already exists";
+        QTest::newRow("another file's name") << "c.jpg" << "The filename already exists";
+        QTest::newRow("a slash") << "../b.jpg" << "%1/../b.jpg is not a valid filename";
+        QTest::newRow("dot dot") << ".." << "%1/.. is not a valid filename";
+        QTest::newRow("empty") << "" << "%1/ is not a valid filename";
+    }
+
+    void refuses()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        auto run = openOnB();
+        frmRename *rename = find();
+        renameTo(rename, name);
+
+        QCOMPARE(run->harness.messages.texts(), QStringList{message.arg(run->folder.path())});
+        QCOMPARE(run->harness.messages.shown.first().icon, platform::MessageIcon::Critical);
+        QCOMPARE(find(), rename);
+        QCOMPARE(rename->txtNewFilename->text(), name);
+        QVERIFY(!run->main().isEnabled());
+        QCOMPARE(folderEntries(run->folder.path()), (QStringList{"a.jpg", "b.jpg", "c.jpg"}));
+        QCOMPARE(testsupport::readBytes(run->folder.filePath("c.jpg")).size() > 0, true);
+        QTest::mouseClick(rename->cmdCancel, Qt::LeftButton);
+        QTRY_VERIFY(!find());
+        QVERIFY(run->main().isEnabled());
+    }
+};
+
+SHELFMASTER_TEST_MAIN(TestRename)
+#include "tst_rename.moc"
