@@ -13,19 +13,7 @@
 #include <QRadioButton>
 #include <QToolBar>
 
-using testsupport::createFiles;
-
 namespace {
-
-QStringList selectedNames(const browse::FileListBox &list)
-{
-    QStringList names;
-    for (int i = 0; i < list.ListCount(); ++i) {
-        if (list.Selected(i))
-            names << list.List(i);
-    }
-    return names;
-}
 
 // Counts the key presses a control receives.
 class KeyCounter : public QObject {
@@ -205,45 +193,37 @@ private slots:
 
     void spaceStepsThroughTheFiles()
     {
-        QTemporaryDir folder;
-        createFiles(folder.path(), {"a.jpg", "b.jpg", "c.jpg"});
         ProgramHarness harness;
-        harness.setStartFolder(folder.path());
-        harness.start();
+        const QString folder = harness.startIn({"a.jpg", "b.jpg", "c.jpg"});
         frmMain &main = harness.main();
         main.File1->setSelected(1, true);
         main.File1->setFocus();
 
         QTest::keyClick(main.File1, Qt::Key_Space);
         QCOMPARE(main.File1->FileName(), QStringLiteral("c.jpg"));
-        QCOMPARE(main.activeFilePath(), folder.path() + "/c.jpg");
+        QCOMPARE(main.activeFilePath(), folder + "/c.jpg");
         QTest::keyClick(main.File1, Qt::Key_Space);
         QCOMPARE(main.File1->FileName(), QStringLiteral("a.jpg"));
-        QCOMPARE(main.activeFilePath(), folder.path() + "/a.jpg");
+        QCOMPARE(main.activeFilePath(), folder + "/a.jpg");
         QVERIFY(!main.bInAction);
     }
 
     void spaceKeepsOtherSelections()
     {
-        QTemporaryDir folder;
-        createFiles(folder.path(), {"a.jpg", "b.jpg", "c.jpg"});
         ProgramHarness harness;
-        harness.setStartFolder(folder.path());
-        harness.start();
+        harness.startIn({"a.jpg", "b.jpg", "c.jpg"});
         frmMain &main = harness.main();
         main.File1->setSelected(0, true);
         main.File1->setSelected(2, true);
         main.Form_KeyPress(' ');
         QCOMPARE(main.File1->FileName(), QStringLiteral("a.jpg"));
-        QCOMPARE(selectedNames(*main.File1), QStringList{"a.jpg"});
+        QCOMPARE(harness.selectedFiles(), QStringList{"a.jpg"});
     }
 
     void spaceInAnEmptyFolderDoesNothing()
     {
-        QTemporaryDir folder;
         ProgramHarness harness;
-        harness.setStartFolder(folder.path());
-        harness.start();
+        harness.startIn({});
         harness.main().Form_KeyPress(' ');
         QCOMPARE(harness.main().File1->ListIndex(), -1);
         QVERIFY(harness.messages.shown.isEmpty());

@@ -10,21 +10,7 @@
 #include <QDir>
 #include <QLabel>
 
-using platform::MessageAnswer;
-using testsupport::createFiles;
 using testsupport::folderEntries;
-
-namespace {
-
-QStringList listed(const browse::FileListBox &list)
-{
-    QStringList names;
-    for (int i = 0; i < list.ListCount(); ++i)
-        names << list.List(i);
-    return names;
-}
-
-} // namespace
 
 class TestDelete : public QObject {
     Q_OBJECT
@@ -33,43 +19,22 @@ private:
     QTemporaryDir m_data; // the trash lives under it
     QString trashFiles() const { return m_data.filePath(QStringLiteral("share/Trash/files")); }
 
-    struct Run {
-        std::unique_ptr<QTemporaryDir> home = std::make_unique<QTemporaryDir>();
-        QString folder;
-        std::unique_ptr<ProgramHarness> harness = std::make_unique<ProgramHarness>();
-        frmMain &main() { return harness->main(); }
-        QString path(const QString &name) const { return QDir(folder).filePath(name); }
-    };
-
-    Run start(const QStringList &files, bool trash, bool prompt) { return start(QString(), files, trash, prompt); }
-
-    // Starts the program in folder (a temporary one when empty) holding files.
-    Run start(const QString &folder, const QStringList &files, bool trash, bool prompt)
+    static void setOptions(frmMain &main, bool trash, bool prompt)
     {
-        Run run;
-        run.folder = folder.isEmpty() ? run.home->path() : folder;
-        createFiles(run.folder, files);
-        run.harness->setStartFolder(run.folder);
-        run.harness->start();
-        run.main().settings().chkDeleteRecycle->setChecked(trash);
-        run.main().settings().chkPromptDelete->setChecked(prompt);
-        return run;
+        main.settings().chkDeleteRecycle->setChecked(trash);
+        main.settings().chkPromptDelete->setChecked(prompt);
     }
 
 private slots:
     void initTestCase()
     {
-        // The trash follows XDG_DATA_HOME, which points into a temporary folder here.
+        // The trash follows XDG_DATA_HOME, which points into a temporary folder here. The folder
+        // does not exist yet: it must be made, not a trash in the current folder.
         QStandardPaths::setTestModeEnabled(false);
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.filePath(QStringLiteral("share"))));
     }
 
-    void init()
-    {
-        // A data folder that does not exist yet: it must be made, not a trash in the current folder.
-        qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.filePath(QStringLiteral("share"))));
-        QDir(m_data.path()).removeRecursively();
-        QDir().mkpath(m_data.path());
-    }
+    void cleanup() { QDir(m_data.filePath(QStringLiteral("share"))).removeRecursively(); }
 
     void deletesTheCurrentFile_data()
     {
@@ -87,19 +52,20 @@ private slots:
         QFETCH(bool, trash);
         QFETCH(bool, prompt);
         QFETCH(QString, question);
-        Run run = start({"a.jpg", "b.jpg", "c.jpg", "d.jpg"}, trash, prompt);
-        run.main().File1->setSelected(1, true);
-        run.main().mnuDelete->trigger();
+        ProgramHarness harness;
+        const QString folder = harness.startIn({"a.jpg", "b.jpg", "c.jpg", "d.jpg"});
+        frmMain &main = harness.main();
+        setOptions(main, trash, prompt);
+        main.File1->setSelected(0, true);
+        main.File1->setSelected(1, true); // only the current one goes
+        main.mnuDelete->trigger();
 
-        const QString deleted = run.path(QStringLiteral("b.jpg"));
-        QCOMPARE(run.harness->messages.texts(),
-                 question.isEmpty() ? QStringList() : QStringList{question.arg(deleted)});
-        QCOMPARE(listed(*run.main().File1), (QStringList{"a.jpg", "c.jpg", "d.jpg"}));
-        QCOMPARE(run.main().statusPanel1->text(), QStringLiteral("3 file(s) - %1/").arg(run.folder));
-        QCOMPARE(run.main().File1->FileName(), QStringLiteral("c.jpg"));
-        QCOMPARE(run.main().activeFilePath(), run.path(QStringLiteral("c.jpg")));
+        QCOMPARE(harness.messages.texts(), question.isEmpty() ? QStringList() : QStringList{question.arg(folder + "/b.jpg")});
+        QCOMPARE(harness.listedFiles(), (QStringList{"a.jpg", "c.jpg", "d.jpg"}));
+        QCOMPARE(main.statusPanel1->text(), QStringLiteral("3 file(s) - %1/").arg(folder));
+        QCOMPARE(main.activeFilePath(), folder + "/c.jpg");
         QCOMPARE(folderEntries(trashFiles()), trash ? QStringList{"b.jpg"} : QStringList());
-        QCOMPARE(folderEntries(run.folder), (QStringList{"a.jpg", "c.jpg", "d.jpg"}));
+        QVERIFY(!QFileInfo::exists(QDir::current().filePath(QStringLiteral("files"))));
     }
 
     void lastAndOnlyFile_data()
@@ -114,16 +80,18 @@ private slots:
     {
         QFETCH(QStringList, files);
         QFETCH(QString, selected);
-        Run run = start(files, false, false);
-        run.main().File1->setSelected(files.size() - 1, true);
-        run.main().btnDelete->trigger();
+        ProgramHarness harness;
+        harness.startIn(files);
+        frmMain &main = harness.main();
+        setOptions(main, false, false);
+        main.File1->setSelected(int(files.size()) - 1, true);
+        main.btnDelete->trigger();
 
-        QCOMPARE(run.main().File1->FileName(), selected);
+        QCOMPARE(main.File1->FileName(), selected);
         if (selected.isEmpty()) {
-            QCOMPARE(run.main().statusPanel1->text(), QStringLiteral("<empty>"));
-            QVERIFY(!run.main().btnDelete->isEnabled());
-            QVERIFY(run.harness->program().viewer().Image1->pixmap().isNull());
-            QCOMPARE(run.main().File1->ListIndex(), -1);
+            QCOMPARE(main.statusPanel1->text(), QStringLiteral("<empty>"));
+            QVERIFY(!main.btnDelete->isEnabled());
+            QVERIFY(harness.program().viewer().Image1->pixmap().isNull());
         }
     }
 
@@ -137,58 +105,49 @@ private slots:
     void declinedOrFailedKeepsTheFile()
     {
         QFETCH(bool, readOnly);
-        // A folder whose files cannot be deleted: on a read-only file system for root, whom
-        // permissions do not stop, else without write permission.
+        // A folder whose files cannot be deleted: a read-only file system for root, whom
+        // permissions do not stop, else a folder without write permission.
         testsupport::ScratchVolume volume("1m");
-        Run run = volume.mounted() ? start(volume.path(), {"a.jpg", "b.jpg", "c.jpg"}, false, !readOnly)
-                                   : start({"a.jpg", "b.jpg", "c.jpg"}, false, !readOnly);
+        ProgramHarness harness;
+        const QStringList files{"a.jpg", "b.jpg", "c.jpg"};
+        QString folder;
+        if (volume.mounted()) {
+            folder = volume.path();
+            testsupport::createFiles(folder, files);
+            harness.setStartFolder(folder);
+            harness.start();
+        } else {
+            folder = harness.startIn(files);
+        }
         if (readOnly && volume.mounted())
             QVERIFY(volume.makeReadOnly());
         else if (readOnly)
-            QFile::setPermissions(run.folder, QFile::ReadOwner | QFile::ExeOwner);
-        run.harness->messages.answerNext(MessageAnswer::No);
-        run.main().File1->setSelected(1, true);
-        run.main().DeleteCurrentFile();
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+        setOptions(harness.main(), false, !readOnly);
+        harness.messages.answerNext(platform::MessageAnswer::No);
+        harness.main().File1->setSelected(1, true);
+        harness.main().DeleteCurrentFile();
 
-        QCOMPARE(run.harness->messages.texts().last(), QStringLiteral("Error occurred!"));
-        QCOMPARE(run.harness->messages.shown.last().icon, platform::MessageIcon::Critical);
-        QCOMPARE(listed(*run.main().File1).size(), 3);
-        QCOMPARE(run.main().File1->FileName(), QStringLiteral("b.jpg"));
-        QCOMPARE(run.main().activeFilePath(), run.path(QStringLiteral("b.jpg")));
-        if (!volume.mounted())
-            QFile::setPermissions(run.folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-
-    void onlyTheCurrentOfSeveralSelected()
-    {
-        Run run = start({"a.jpg", "b.jpg", "c.jpg"}, false, false);
-        run.main().File1->setSelected(0, true);
-        run.main().File1->setSelected(2, true);
-        run.main().File1->setSelected(1, true);
-        run.main().DeleteCurrentFile();
-        QCOMPARE(listed(*run.main().File1), (QStringList{"a.jpg", "c.jpg"}));
+        QCOMPARE(harness.messages.shown.last(),
+                 (platform::MessageRequest{platform::applicationTitle(), "Error occurred!",
+                                           platform::MessageIcon::Critical}));
+        QCOMPARE(harness.listedFiles().size(), 3);
+        QCOMPARE(harness.main().activeFilePath(), folder + "/b.jpg");
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     void freshListDoesNothing()
     {
-        Run run = start({"a.jpg", "b.jpg"}, false, false);
-        run.main().DeleteCurrentFile();
-        // Item 0 current but not selected, as a list the user has not touched yet.
-        run.main().File1->setSelected(0, true);
-        run.main().File1->setSelected(0, false);
-        run.main().DeleteCurrentFile();
-        QCOMPARE(listed(*run.main().File1).size(), 2);
-        QVERIFY(run.harness->messages.shown.isEmpty());
-    }
-
-    void trashNeedsNoCurrentFolderTrash()
-    {
-        Run run = start({"a.jpg"}, true, false);
-        run.main().File1->setSelected(0, true);
-        run.main().DeleteCurrentFile();
-        QCOMPARE(folderEntries(trashFiles()), QStringList{"a.jpg"});
-        QCOMPARE(folderEntries(run.folder), QStringList());
-        QVERIFY(!QFileInfo::exists(QDir::current().filePath(QStringLiteral("files"))));
+        ProgramHarness harness;
+        harness.startIn({"a.jpg", "b.jpg"});
+        frmMain &main = harness.main();
+        main.DeleteCurrentFile();
+        // Item 0 current but not selected, as in a list the user has not touched yet.
+        main.File1->setSelected(0, true);
+        main.File1->setSelected(0, false);
+        main.DeleteCurrentFile();
+        QCOMPARE(harness.listedFiles().size(), 2);
+        QVERIFY(harness.messages.shown.isEmpty());
     }
 };
 

@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-using testsupport::createFiles;
 using testsupport::folderEntries;
 
 class TestRename : public QObject {
@@ -16,8 +15,8 @@ class TestRename : public QObject {
 
 private:
     struct Run {
-        QTemporaryDir folder;
         ProgramHarness harness;
+        QString folder;
         frmMain &main() { return harness.main(); }
     };
 
@@ -25,9 +24,7 @@ private:
     static std::unique_ptr<Run> openOnB()
     {
         auto run = std::make_unique<Run>();
-        createFiles(run->folder.path(), {"a.jpg", "b.jpg", "c.jpg"});
-        run->harness.setStartFolder(run->folder.path());
-        run->harness.start();
+        run->folder = run->harness.startIn({"a.jpg", "b.jpg", "c.jpg"});
         run->main().File1->setSelected(1, true);
         run->main().mnuRename->trigger();
         return run;
@@ -63,18 +60,16 @@ private slots:
         QTest::keyClick(rename->txtNewFilename, Qt::Key_Escape);
         QTRY_VERIFY(!find());
         QVERIFY(run->main().isEnabled());
-        QCOMPARE(folderEntries(run->folder.path()), (QStringList{"a.jpg", "b.jpg", "c.jpg"}));
+        QCOMPARE(folderEntries(run->folder), (QStringList{"a.jpg", "b.jpg", "c.jpg"}));
     }
 
     void doesNotOpenWithoutACurrentFile()
     {
-        Run run;
-        createFiles(run.folder.path(), {"a.jpg"});
-        run.harness.setStartFolder(run.folder.path());
-        run.harness.start();
-        run.main().mnuRename->trigger();
+        ProgramHarness harness;
+        harness.startIn({"a.jpg"});
+        harness.main().mnuRename->trigger();
         QVERIFY(!find());
-        QVERIFY(run.main().isEnabled());
+        QVERIFY(harness.main().isEnabled());
     }
 
     void renames_data()
@@ -98,7 +93,7 @@ private slots:
 
         QTRY_VERIFY(!find());
         QVERIFY(run->harness.messages.shown.isEmpty());
-        QCOMPARE(folderEntries(run->folder.path()), files);
+        QCOMPARE(folderEntries(run->folder), files);
         QCOMPARE(run->main().File1->FileName(), selected);
         QVERIFY(run->main().isEnabled());
     }
@@ -134,13 +129,13 @@ private slots:
         frmRename *rename = find();
         renameTo(rename, name);
 
-        QCOMPARE(run->harness.messages.texts(), QStringList{message.arg(run->folder.path())});
+        QCOMPARE(run->harness.messages.texts(), QStringList{message.arg(run->folder)});
         QCOMPARE(run->harness.messages.shown.first().icon, platform::MessageIcon::Critical);
         QCOMPARE(find(), rename);
         QCOMPARE(rename->txtNewFilename->text(), name);
         QVERIFY(!run->main().isEnabled());
-        QCOMPARE(folderEntries(run->folder.path()), (QStringList{"a.jpg", "b.jpg", "c.jpg"}));
-        QCOMPARE(testsupport::readBytes(run->folder.filePath("c.jpg")).size() > 0, true);
+        QCOMPARE(folderEntries(run->folder), (QStringList{"a.jpg", "b.jpg", "c.jpg"}));
+        QCOMPARE(testsupport::readBytes(run->folder + "/c.jpg").size() > 0, true);
         QTest::mouseClick(rename->cmdCancel, Qt::LeftButton);
         QTRY_VERIFY(!find());
         QVERIFY(run->main().isEnabled());

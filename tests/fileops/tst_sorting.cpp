@@ -17,17 +17,6 @@ using platform::MessageIcon;
 using testsupport::createFiles;
 using testsupport::folderEntries;
 
-namespace {
-
-QStringList listed(const browse::FileListBox &list)
-{
-    QStringList names;
-    for (int i = 0; i < list.ListCount(); ++i)
-        names << list.List(i);
-    return names;
-}
-
-} // namespace
 
 // A folder of four pictures, and areas in two groups.
 class SortingFixture {
@@ -97,7 +86,7 @@ private slots:
 
         QVERIFY(f.harness.messages.shown.isEmpty());
         QCOMPARE(folderEntries(f.area("cats")), QStringList{"b.jpg"});
-        QCOMPARE(listed(*f.main().File1), (QStringList{"a.jpg", "c.jpg", "d.jpg"}));
+        QCOMPARE(f.harness.listedFiles(), (QStringList{"a.jpg", "c.jpg", "d.jpg"}));
         QCOMPARE(f.main().File1->FileName(), QStringLiteral("c.jpg"));
         const QString next = f.source() + QStringLiteral("/c.jpg");
         QCOMPARE(f.main().activeFilePath(), next);
@@ -129,7 +118,7 @@ private slots:
                                            MessageIcon::Question, MessageButtons::OkCancel,
                                            MessageAnswer::Ok}));
         QCOMPARE(folderEntries(f.area("cats")), copied);
-        QCOMPARE(listed(*f.main().File1).size(), 4);
+        QCOMPARE(f.harness.listedFiles().size(), 4);
         // The list is read again either way and the selection moves on.
         QCOMPARE(f.main().File1->FileName(), QStringLiteral("c.jpg"));
     }
@@ -151,7 +140,7 @@ private slots:
                 "Move file " + f.source() + "/" + QString(QChar('a' + i)) + ".jpg to "));
         }
         QCOMPARE(folderEntries(f.area("cats")), (QStringList{"a.jpg", "c.jpg"}));
-        QCOMPARE(listed(*f.main().File1), (QStringList{"b.jpg", "d.jpg"}));
+        QCOMPARE(f.harness.listedFiles(), (QStringList{"b.jpg", "d.jpg"}));
     }
 
     void nameAlreadyThereInAnyCase()
@@ -181,7 +170,7 @@ private slots:
         QCOMPARE(f.harness.messages.shown.size(), 1);
         QCOMPARE(f.harness.messages.shown.first(),
                  (platform::MessageRequest{"Error!", "The path is missing", MessageIcon::Critical}));
-        QCOMPARE(listed(*f.main().File1).size(), 4);
+        QCOMPARE(f.harness.listedFiles().size(), 4);
     }
 
     void areaPathWithTrailingSlash()
@@ -215,7 +204,7 @@ private slots:
         createFiles(f.source(), {"e.jpg"}); // appears only if the list is read again
         f.sortInto(0, QStringLiteral("Cats"));
 
-        QCOMPARE(listed(*f.main().File1).size(), 4);
+        QCOMPARE(f.harness.listedFiles().size(), 4);
         QVERIFY(f.harness.messages.shown.isEmpty());
     }
 
@@ -229,7 +218,7 @@ private slots:
         f.sortInto(0, QStringLiteral("Cats"));
 
         QCOMPARE(folderEntries(f.area("cats")), QStringList());
-        QCOMPARE(listed(*f.main().File1).size(), 5);
+        QCOMPARE(f.harness.listedFiles().size(), 5);
         QCOMPARE(f.main().File1->FileName(), QStringLiteral("b.jpg"));
     }
 };

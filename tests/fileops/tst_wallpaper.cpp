@@ -149,13 +149,7 @@ private slots:
         harness.setStartFolder(m_pictures);
         harness.start();
         frmMain &main = harness.main();
-        const QList<QString> names = [&] {
-            QList<QString> all;
-            for (int i = 0; i < main.File1->ListCount(); ++i)
-                all << main.File1->List(i);
-            return all;
-        }();
-        main.File1->setSelected(int(names.indexOf(name)), true);
+        main.File1->setSelected(int(harness.listedFiles().indexOf(name)), true);
         harness.messages.shown.clear();
         harness.messages.answerNext(answer);
         main.btnDesktop->trigger();

@@ -44,6 +44,32 @@ void ProgramHarness::start()
     m_program->start();
 }
 
+QString ProgramHarness::startIn(const QStringList &files)
+{
+    testsupport::createFiles(m_ownFolder.path(), files);
+    setStartFolder(m_ownFolder.path());
+    start();
+    return m_ownFolder.path();
+}
+
+QStringList ProgramHarness::listedFiles()
+{
+    QStringList names;
+    for (int i = 0; i < main().File1->ListCount(); ++i)
+        names << main().File1->List(i);
+    return names;
+}
+
+QStringList ProgramHarness::selectedFiles()
+{
+    QStringList names;
+    for (int i = 0; i < main().File1->ListCount(); ++i) {
+        if (main().File1->Selected(i))
+            names << main().File1->List(i);
+    }
+    return names;
+}
+
 frmMain &ProgramHarness::main()
 {
     return m_program->mainWindow();

@@ -22,18 +22,24 @@ public:
     // unless chosen.
     void setStartFolder(const QString &folder) { m_startFolder = folder; }
     void start();
+    // Starts in a folder of its own holding files (pictures for picture names); returns it.
+    QString startIn(const QStringList &files);
     bool splashWasModal() const { return m_splashWasModal; }
 
     app::Program &program() { return *m_program; }
     // Clicks (or double-clicks) the file of that name in the main window's file list.
     void clickFile(const QString &name);
     void doubleClickFile(const QString &name);
+    // The names in the main window's file list, and those of them that are selected.
+    QStringList listedFiles();
+    QStringList selectedFiles();
     frmMain &main();
 
     FakeMessages messages;
 
 private:
     QTemporaryDir m_programDir;
+    QTemporaryDir m_ownFolder;
     QString m_startFolder;
     QString m_originalFolder;
     std::unique_ptr<app::Program> m_program;
