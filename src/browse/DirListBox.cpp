@@ -58,13 +58,14 @@ DirListBox::DirListBox(const QString &startFolder, QWidget *parent)
 platform::MaybeFailure DirListBox::setPath(const QString &path)
 {
     const QString folder = withoutTrailingSlash(path);
-    if (!platform::volumeIsReady(platform::volumeOf(folder)))
+    const QString volume = platform::volumeOf(folder);
+    if (!platform::volumeIsReady(volume))
         return platform::Failure::deviceUnavailable();
     if (platform::MaybeFailure failure = platform::checkFolder(folder))
         return failure;
     const bool changed = folder != m_path;
     m_path = folder;
-    m_lastFolderOnVolume.insert(platform::volumeOf(folder), folder);
+    m_lastFolderOnVolume.insert(volume, folder);
     showFolder();
     if (changed)
         emit Change();

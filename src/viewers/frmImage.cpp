@@ -6,15 +6,18 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QTimer>
 
 namespace {
 constexpr double kDesignedWidth = 5805;
 constexpr double kDesignedHeight = 8640;
+constexpr int kRedecodeDelayMs = 200;
 } // namespace
 
 frmImage::frmImage(QWidget *parent)
     : QWidget(parent, Qt::Tool)
     , Image1(new QLabel(this))
+    , m_redecode(new QTimer(this))
 {
     setObjectName(QStringLiteral("frmImage"));
     setWindowTitle(QStringLiteral("no image loaded"));
@@ -22,10 +25,14 @@ frmImage::frmImage(QWidget *parent)
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setScaledContents(true);
     Image1->installEventFilter(this);
+    m_redecode->setSingleShot(true);
+    m_redecode->setInterval(kRedecodeDelayMs);
+    connect(m_redecode, &QTimer::timeout, this, &frmImage::decodeForNewSize);
 }
 
 platform::MaybeFailure frmImage::loadPicture(const QString &path)
 {
+    m_redecode->stop();
     m_path = path;
     viewers::DecodedPicture picture = m_decoder.decode(path, neededPixels());
     platform::MaybeFailure failure = picture.failure;
@@ -35,6 +42,7 @@ platform::MaybeFailure frmImage::loadPicture(const QString &path)
 
 void frmImage::clearPicture()
 {
+    m_redecode->stop();
     m_path.clear();
     showDecoded({});
 }
@@ -69,13 +77,19 @@ void frmImage::Form_Resize()
 {
     Image1->hide();
     Image1->setGeometry(rect());
-    // A picture decoded for a smaller window would look blurred when drawn larger.
-    if (m_picture.reduced() && !m_picture.failure &&
-        (m_picture.image.width() < neededPixels().width() &&
-         m_picture.image.height() < neededPixels().height()))
-        showDecoded(m_decoder.decode(m_path, neededPixels()));
     ScaleImage();
     Image1->show();
+    // A picture decoded for a smaller window would look blurred when drawn larger.
+    if (m_picture.reduced() && m_picture.image.width() < neededPixels().width() &&
+        m_picture.image.height() < neededPixels().height())
+        m_redecode->start();
+}
+
+void frmImage::decodeForNewSize()
+{
+    if (m_path.isEmpty())
+        return;
+    showDecoded(m_decoder.decode(m_path, neededPixels()));
 }
 
 void frmImage::resizeEvent(QResizeEvent *event)

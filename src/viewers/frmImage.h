@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QLabel;
+class QTimer;
 
 // The preview window beside the main window: the picture fitted to the window and centred.
 class frmImage : public QWidget {
@@ -35,10 +36,14 @@ protected:
 
 private:
     void Form_Resize();
+    void decodeForNewSize();
     QSize neededPixels() const;
     void showDecoded(viewers::DecodedPicture picture);
 
     viewers::PictureDecoder m_decoder;
     viewers::DecodedPicture m_picture;
     QString m_path;
+    // A picture decoded smaller is decoded again for a grown window once the resizing settles,
+    // not at every step of a drag.
+    QTimer *m_redecode;
 };

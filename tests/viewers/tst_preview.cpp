@@ -78,6 +78,18 @@ private slots:
         QVERIFY((image->geometry().center() - f.viewer().rect().center()).manhattanLength() <= 2);
     }
 
+    void growingViewerDecodesAgain()
+    {
+        PreviewFixture f;
+        f.viewer().resize(300, 300);
+        f.harness.clickFile(QStringLiteral("huge.jpg"));
+        const int decoded = f.viewer().Image1->pixmap().width();
+        QVERIFY(decoded <= 300);
+        f.viewer().resize(900, 900);
+        QTRY_VERIFY(f.viewer().Image1->pixmap().width() > decoded);
+        QCOMPARE(f.viewer().pictureSize(), QSize(3000, 1000));
+    }
+
     void clickOnAMovieEmptiesThePreview()
     {
         PreviewFixture f;
