@@ -21,9 +21,9 @@
 #include "viewers/frmShMovie.h"
 #include "viewers/frmShPics.h"
 
-#include <QCloseEvent>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
@@ -46,7 +46,6 @@ void reportUnlessMissing(const platform::MaybeFailure &failure)
     if (failure && failure->number != platform::errors::FileNotFound)
         platform::showFailure(*failure);
 }
-
 
 } // namespace
 
@@ -133,8 +132,6 @@ void frmMain::Form_Load()
     m_viewer.show();
     placeWindows();
     m_palette.show();
-    m_viewer.setVisible(true);
-    m_palette.setVisible(true);
     show();
     // Outer sizes need the window frames, which the desktop knows only once the windows show.
     placeWindows();
