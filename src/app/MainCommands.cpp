@@ -206,9 +206,9 @@ void frmMain::mnuRename_Click()
     if (File1->ListCount() == 0 || File1->ListIndex() < 0 ||
         (File1->ListIndex() == 0 && !File1->Selected(0)))
         return;
-    auto *dialog = new frmRename(*File1, *Dir1, this);
-    dialog->show();
-    dialog->txtNewFilename->setFocus();
+    m_renameDialog = new frmRename(*File1, *Dir1, this);
+    m_renameDialog->show();
+    m_renameDialog->txtNewFilename->setFocus();
     setEnabled(false);
 }
 

@@ -10,6 +10,7 @@
 #include "catalogue/AreaList.h"
 #include "catalogue/CatalogueFiles.h"
 #include "fileops/AreaTransfer.h"
+#include "fileops/frmRename.h"
 #include "platform/Folders.h"
 #include "platform/MessageBox.h"
 #include "platform/Naming.h"
@@ -73,9 +74,10 @@ frmMain::frmMain(frmImage &viewer, frmQuickGroup &palette, QWidget *parent)
 
 frmMain::~frmMain()
 {
-    // The viewer windows are windows of their own; they end with the program.
+    // These are windows of their own; they end with the program.
     delete m_pictureWindow;
     delete m_movieWindow;
+    delete m_renameDialog;
 }
 
 frmShPics *frmMain::pictureWindow() const

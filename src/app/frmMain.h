@@ -15,6 +15,7 @@ class QStatusBar;
 class QToolBar;
 class frmImage;
 class frmQuickGroup;
+class frmRename;
 class frmSettings;
 class frmShMovie;
 class frmShPics;
@@ -142,4 +143,5 @@ private:
     QString m_activeFilePath;
     QPointer<frmShPics> m_pictureWindow;
     QPointer<frmShMovie> m_movieWindow;
+    QPointer<frmRename> m_renameDialog;
 };
