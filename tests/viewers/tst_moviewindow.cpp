@@ -33,6 +33,15 @@ class TestMovieWindow : public QObject {
 private:
     QTemporaryDir m_clips;
 
+    // Starts the program in the folder of clips and double-clicks one of them.
+    frmShMovie *openMovie(ProgramHarness &harness, const QString &name)
+    {
+        harness.setStartFolder(m_clips.path());
+        harness.start();
+        harness.doubleClickFile(name);
+        return harness.main().movieWindow();
+    }
+
 private slots:
     void initTestCase()
     {
@@ -59,12 +68,8 @@ private slots:
     {
         QFETCH(QString, name);
         ProgramHarness harness;
-        harness.setStartFolder(m_clips.path());
-        harness.start();
+        QPointer<frmShMovie> movie = openMovie(harness, name);
         frmMain &main = harness.main();
-
-        harness.doubleClickFile(name);
-        QPointer<frmShMovie> movie = main.movieWindow();
         QVERIFY(movie);
         const QString path = m_clips.filePath(name);
         QCOMPARE(movie->windowTitle(), QStringLiteral("Movie - ") + path);
@@ -86,11 +91,8 @@ private slots:
     void stopClosesAndPauseKeepsOpen()
     {
         ProgramHarness harness;
-        harness.setStartFolder(m_clips.path());
-        harness.start();
+        QPointer<frmShMovie> movie = openMovie(harness, QStringLiteral("mjpeg.AVI"));
         frmMain &main = harness.main();
-        harness.doubleClickFile(QStringLiteral("mjpeg.AVI"));
-        QPointer<frmShMovie> movie = main.movieWindow();
         QVERIFY(movie);
         QTRY_COMPARE(movie->MediaPlayer1->playbackState(), QMediaPlayer::PlayingState);
 
@@ -122,11 +124,8 @@ private slots:
         QFETCH(QString, name);
         QFETCH(bool, message);
         ProgramHarness harness;
-        harness.setStartFolder(m_clips.path());
-        harness.start();
+        QPointer<frmShMovie> movie = openMovie(harness, name);
         frmMain &main = harness.main();
-        harness.doubleClickFile(name);
-        QPointer<frmShMovie> movie = main.movieWindow();
         QTRY_VERIFY_WITH_TIMEOUT(!movie, 10000);
         QVERIFY(main.isEnabled());
         if (message) {
