@@ -48,6 +48,13 @@ void reportUnlessMissing(const platform::MaybeFailure &failure)
         platform::showFailure(*failure);
 }
 
+// A folder that went away, or an area folder that never was.
+void reportPathMissing()
+{
+    platform::showMessage(
+        {QStringLiteral("Error!"), QStringLiteral("The path is missing"), platform::MessageIcon::Critical});
+}
+
 } // namespace
 
 frmMain::frmMain(frmImage &viewer, frmQuickGroup &palette, QWidget *parent)
@@ -230,8 +237,7 @@ void frmMain::RefreshAndReselect()
     iActiveFile = File1->ListIndex();
     if (const platform::MaybeFailure failure = File1->Refresh()) {
         if (failure->number == platform::errors::PathNotFound)
-            platform::showMessage({QStringLiteral("Error!"), QStringLiteral("The path is missing"),
-                                   platform::MessageIcon::Critical});
+            reportPathMissing();
         else
             platform::showFailure(*failure);
         return;
@@ -358,8 +364,7 @@ void frmMain::TransferFileToArea()
     if (existing.found || (failure && failure->number == platform::errors::FileAlreadyExists))
         platform::message(target + QStringLiteral(" already exist"), platform::MessageIcon::Information);
     else if (failure && failure->number == platform::errors::PathNotFound)
-        platform::showMessage({QStringLiteral("Error!"), QStringLiteral("The path is missing"),
-                               platform::MessageIcon::Critical});
+        reportPathMissing();
     else if (failure)
         platform::showFailure(*failure);
 }
