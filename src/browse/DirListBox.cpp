@@ -101,7 +101,7 @@ void DirListBox::showFolder()
     setCurrentRow(int(chain.size()) - 1);
 
     QStringList subfolders;
-    for (platform::FolderEntry &entry : platform::readFolder(m_path).entries) {
+    for (platform::FolderEntry &entry : platform::readFolder(m_path, platform::EntryKind::Folder).entries) {
         if (entry.kind == platform::EntryKind::Folder && !entry.name.startsWith(QLatin1Char('.')))
             subfolders.append(std::move(entry.name));
     }

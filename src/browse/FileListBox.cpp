@@ -45,7 +45,7 @@ platform::MaybeFailure FileListBox::setPath(const QString &path)
 
 platform::MaybeFailure FileListBox::Refresh()
 {
-    platform::FolderRead read = platform::readFolder(m_path);
+    platform::FolderRead read = platform::readFolder(m_path, platform::EntryKind::File);
     QStringList names;
     if (!read.failure) {
         for (platform::FolderEntry &entry : read.entries) {

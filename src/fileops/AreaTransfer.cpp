@@ -6,7 +6,7 @@ namespace fileops {
 
 NameLookup findVisibleName(const QString &folder, const QString &name)
 {
-    const platform::FolderRead read = platform::readFolder(folder);
+    const platform::FolderRead read = platform::readFolder(folder, platform::EntryKind::File);
     NameLookup lookup{false, read.failure};
     for (const platform::FolderEntry &entry : read.entries) {
         if (entry.kind == platform::EntryKind::File && !entry.name.startsWith(QLatin1Char('.')) &&

@@ -3,6 +3,7 @@
 #include "platform/FileNames.h"
 
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,7 +49,7 @@ EntryKind kindOf(int folderFd, const dirent &entry)
 
 } // namespace
 
-FolderRead readFolder(const QString &path)
+FolderRead readFolder(const QString &path, std::optional<EntryKind> only)
 {
     FolderRead read;
     DIR *folder = opendir(encodeFileName(path).constData());
@@ -59,11 +60,12 @@ FolderRead readFolder(const QString &path)
     const int fd = dirfd(folder);
     errno = 0;
     while (const dirent *entry = readdir(folder)) {
-        const QByteArray name(entry->d_name);
-        if (name == "." || name == "..")
+        const char *name = entry->d_name;
+        const EntryKind kind = kindOf(fd, *entry);
+        errno = 0; // a link that leads nowhere is no failure of the read
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0 || (only && kind != *only))
             continue;
-        read.entries.push_back({decodeFileName(name), kindOf(fd, *entry)});
-        errno = 0;
+        read.entries.push_back({decodeFileName(QByteArray::fromRawData(name, qsizetype(std::strlen(name)))), kind});
     }
     if (errno != 0)
         read.failure = Failure::fromErrno(errno);

@@ -3,6 +3,7 @@
 #include "platform/Failure.h"
 
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -20,8 +21,9 @@ struct FolderRead {
 };
 
 // One pass over the directory: the kind comes with each name, so only symbolic links (and file
-// systems that report no kind) cost a stat. "." and ".." are left out.
-FolderRead readFolder(const QString &path);
+// systems that report no kind) cost a stat. "." and ".." are left out. With only, entries of
+// other kinds are skipped before their names are even decoded.
+FolderRead readFolder(const QString &path, std::optional<EntryKind> only = std::nullopt);
 
 // PathNotFound when path is not an existing folder.
 MaybeFailure checkFolder(const QString &path);

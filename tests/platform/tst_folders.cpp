@@ -77,6 +77,12 @@ private slots:
         QCOMPARE(kinds.value(QStringLiteral("sublink")), EntryKind::Folder);
         QCOMPARE(kinds.value(QStringLiteral("dangling.jpg")), EntryKind::Other);
 
+        QStringList folders;
+        for (const FolderEntry &entry : readFolder(dir.path(), EntryKind::Folder).entries)
+            folders << entry.name;
+        folders.sort();
+        QCOMPARE(folders, (QStringList{"sub", "sublink"}));
+
         // The undecodable name still leads back to its file.
         const QString odd = decodeFileName("\xe9t\xe9.jpg");
         QVERIFY(kinds.contains(odd));
