@@ -14,6 +14,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Naming.h"
 #include "platform/Wallpaper.h"
+#include "settings/AreaEditor.h"
 #include "settings/frmSettings.h"
 #include "viewers/frmImage.h"
 
@@ -106,6 +107,7 @@ void frmMain::Toolbar1_ButtonClick(const QString &key)
 void frmMain::btnAddArea_Click()
 {
     m_settings->ReadSettings();
+    m_settings->FrameSubjectSettings->btnAreaAdd_Click();
     // Modal; the options are read again when it closes.
     m_settings->show();
 }

@@ -61,7 +61,7 @@ frmMain::frmMain(frmImage &viewer, frmQuickGroup &palette, QWidget *parent)
     : QMainWindow(parent)
     , m_viewer(viewer)
     , m_palette(palette)
-    , m_settings(new frmSettings(this))
+    , m_settings(new frmSettings(*this, this))
     , m_client(new QWidget(this))
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -188,6 +188,47 @@ void frmMain::cmbCatalog_Click()
 {
     lstArea->clear();
     lstArea->addItems(catalogue::areaNamesOfGroup(lstAreaArchive, cmbCatalog->currentText()));
+}
+
+QStringList frmMain::groupNames() const
+{
+    QStringList groups;
+    for (int i = 0; i < cmbCatalog->count(); ++i)
+        groups.append(cmbCatalog->itemText(i));
+    return groups;
+}
+
+std::optional<QString> frmMain::shownGroup() const
+{
+    if (cmbCatalog->currentIndex() < 0)
+        return std::nullopt;
+    return cmbCatalog->currentText();
+}
+
+void frmMain::chooseGroup(const std::optional<QString> &group)
+{
+    const QSignalBlocker quiet(cmbCatalog);
+    cmbCatalog->setCurrentIndex(group ? cmbCatalog->findText(*group, Qt::MatchExactly | Qt::MatchCaseSensitive) : -1);
+}
+
+void frmMain::showGroup(const QString &group)
+{
+    chooseGroup(group);
+    cmbCatalog_Click();
+}
+
+void frmMain::reloadAreas()
+{
+    ReadAreaIni();
+    cmbCatalog_Click();
+}
+
+void frmMain::reloadCatalogue(const std::optional<QString> &groupToShow)
+{
+    ReadGroupIni();
+    ReadAreaIni();
+    chooseGroup(groupToShow);
+    cmbCatalog_Click();
 }
 
 void frmMain::lblGroup_Click(int index)

@@ -2,6 +2,7 @@
 
 #include "app/MainLayout.h"
 #include "catalogue/AreaRecord.h"
+#include "settings/CatalogueHost.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -28,7 +29,7 @@ class FileListBox;
 
 // The main window: the file, drive and folder lists on the left, the group selector and the
 // areas of the chosen group on the right.
-class frmMain : public QMainWindow {
+class frmMain : public QMainWindow, private settings::CatalogueHost {
     Q_OBJECT
 
 public:
@@ -116,6 +117,15 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QStringList groupNames() const override;
+    std::optional<QString> shownGroup() const override;
+    void showGroup(const QString &group) override;
+    const catalogue::AreaArchive &areaArchive() const override { return lstAreaArchive; }
+    void reloadAreas() override;
+    void reloadCatalogue(const std::optional<QString> &groupToShow) override;
+    // Chooses the first group of that name, or none, without listing its areas yet.
+    void chooseGroup(const std::optional<QString> &group);
+
     void createMenus();
     void createToolbar();
     void createControls();

@@ -3,6 +3,9 @@
 #include "platform/ProgramDirectory.h"
 #include "platform/TextFile.h"
 
+#include <QFile>
+#include <optional>
+
 namespace catalogue {
 
 AreaParse readAreaFile()
@@ -39,6 +42,24 @@ platform::MaybeFailure writeGroupFile(const QStringList &groups)
 platform::MaybeFailure appendGroup(const QString &group)
 {
     return platform::appendTextLines(platform::programFile(kGroupFileName), groupLines({group}));
+}
+
+platform::MaybeFailure writeCatalogue(const AreaArchive &records, const QStringList &groups)
+{
+    const QString areaPath = platform::programFile(kAreaFileName);
+    std::optional<QByteArray> before;
+    if (QFile file(areaPath); file.open(QIODevice::ReadOnly))
+        before = file.readAll();
+    if (platform::MaybeFailure failure = writeAreaFile(records))
+        return failure;
+    platform::MaybeFailure failure = writeGroupFile(groups);
+    if (failure) {
+        if (before)
+            platform::replaceFileAtomically(areaPath, *before);
+        else
+            QFile::remove(areaPath);
+    }
+    return failure;
 }
 
 } // namespace catalogue

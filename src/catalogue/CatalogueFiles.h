@@ -16,5 +16,8 @@ platform::MaybeFailure writeAreaFile(const AreaArchive &records);
 platform::MaybeFailure appendAreaRecord(const AreaRecord &record);
 platform::MaybeFailure writeGroupFile(const QStringList &groups);
 platform::MaybeFailure appendGroup(const QString &group);
+// Rewrites both files as one change: when the groups file cannot be written, the areas file
+// gets its former bytes back, so a group is never renamed or deleted in one file only.
+platform::MaybeFailure writeCatalogue(const AreaArchive &records, const QStringList &groups);
 
 } // namespace catalogue

@@ -4,6 +4,7 @@
 #include "browse/FileListBox.h"
 #include "browse/FileListRules.h"
 #include "fileops/FileTransfer.h"
+#include "platform/FileNames.h"
 #include "platform/Folders.h"
 #include "platform/MessageBox.h"
 
@@ -13,17 +14,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
-
-namespace {
-
-// A name that would leave the folder or name no file of its own.
-bool isPlainFileName(const QString &name)
-{
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
-}
-
-} // namespace
 
 frmRename::frmRename(browse::FileListBox &files, const browse::DirListBox &folders, QWidget *mainWindow)
     // No parent: the main window is disabled while the dialog is open, and a disabled window
@@ -75,7 +65,7 @@ void frmRename::cmdRename_Click()
         reportFailure(platform::Failure{platform::errors::FileAlreadyExists, QString()}, newPath);
         return;
     }
-    if (!isPlainFileName(newName)) {
+    if (!platform::isPlainFileName(newName)) {
         reportFailure(platform::Failure::fileNotFound(), newPath);
         return;
     }

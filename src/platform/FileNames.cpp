@@ -109,4 +109,10 @@ QByteArray encodeFileName(const QString &name)
     return bytes;
 }
 
+bool isPlainFileName(const QString &name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
+}
+
 } // namespace platform

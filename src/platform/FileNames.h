@@ -12,4 +12,8 @@ namespace platform {
 QString decodeFileName(const QByteArray &bytes);
 QByteArray encodeFileName(const QString &name);
 
+// A name that stays inside its folder and names an entry of its own: not empty, not "." or
+// "..", without "/" or NUL.
+bool isPlainFileName(const QString &name);
+
 } // namespace platform

@@ -83,6 +83,13 @@ MaybeFailure checkFolder(const QString &path)
     return std::nullopt;
 }
 
+MaybeFailure makeFolder(const QString &path)
+{
+    if (mkdir(encodeFileName(path).constData(), 0777) != 0)
+        return Failure::fromErrno(errno);
+    return std::nullopt;
+}
+
 QString currentFolder()
 {
     QByteArray buffer(4096, Qt::Uninitialized);

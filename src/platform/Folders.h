@@ -28,6 +28,9 @@ FolderRead readFolder(const QString &path, std::optional<EntryKind> only = std::
 // PathNotFound when path is not an existing folder.
 MaybeFailure checkFolder(const QString &path);
 
+// Makes one new folder; FileAlreadyExists when the name is taken, by a folder or anything else.
+MaybeFailure makeFolder(const QString &path);
+
 // The process's current folder, "/" when it cannot be read.
 QString currentFolder();
 

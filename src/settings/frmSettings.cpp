@@ -3,6 +3,8 @@
 #include "platform/MessageBox.h"
 #include "platform/Naming.h"
 #include "platform/Screen.h"
+#include "settings/AreaEditor.h"
+#include "settings/GroupEditor.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -50,7 +52,7 @@ QLineEdit *oneCharacterBox(const char *name)
 
 } // namespace
 
-frmSettings::frmSettings(QWidget *parent)
+frmSettings::frmSettings(settings::CatalogueHost &catalogue, QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("frmSettings"));
@@ -58,8 +60,10 @@ frmSettings::frmSettings(QWidget *parent)
     setModal(true);
 
     SSTab1 = named(new QTabWidget(this), "SSTab1");
-    SSTab1->addTab(createGroupAndAreaTab(), QStringLiteral("Group && Area"));
-    SSTab1->addTab(createOptionsTab(), QStringLiteral("Options"));
+    // The options tab comes first: autoname reads its controls.
+    QWidget *optionsTab = createOptionsTab();
+    SSTab1->addTab(createGroupAndAreaTab(catalogue), QStringLiteral("Group && Area"));
+    SSTab1->addTab(optionsTab, QStringLiteral("Options"));
     SSTab1->addTab(createExitTab(), QStringLiteral("Exit settings"));
 
     auto *layout = new QVBoxLayout(this);
@@ -68,21 +72,20 @@ frmSettings::frmSettings(QWidget *parent)
     setOptions(Options());
 }
 
-QWidget *frmSettings::createGroupAndAreaTab()
+QWidget *frmSettings::createGroupAndAreaTab(settings::CatalogueHost &catalogue)
 {
     auto *tab = new QWidget;
-    FrameCatalogSettings = named(new QGroupBox(QStringLiteral("Group")), "FrameCatalogSettings");
-    FrameSubjectSettings = named(new QGroupBox(QStringLiteral("Area")), "FrameSubjectSettings");
-    cmdExitSettings = named(new QPushButton(QStringLiteral("Exit settings")), "cmdExitSettings");
+    FrameSubjectSettings = new settings::AreaEditor(catalogue, [this] { return options(); }, tab);
+    FrameCatalogSettings = new settings::GroupEditor(catalogue, *FrameSubjectSettings, tab);
+    platform::setChildGeometryTwips(FrameCatalogSettings, QRectF(120, 360, 3135, 4335));
+    platform::setChildGeometryTwips(FrameSubjectSettings, QRectF(3360, 360, 3375, 4335));
+    tab->setMinimumSize(platform::twipsToPixels(3360 + 3375 + 120), platform::twipsToPixels(360 + 4335 + 120));
+    connect(FrameSubjectSettings, &settings::AreaEditor::createDirClosed, this, &frmSettings::ReadSettings);
+
+    cmdExitSettings = named(new QPushButton(QStringLiteral("Exit settings"), FrameSubjectSettings),
+                            "cmdExitSettings");
+    platform::setChildGeometryTwips(cmdExitSettings, QRectF(120, 3840, 975, 375));
     connect(cmdExitSettings, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto *area = new QVBoxLayout(FrameSubjectSettings);
-    area->addStretch();
-    area->addWidget(cmdExitSettings, 0, Qt::AlignRight);
-
-    auto *layout = new QHBoxLayout(tab);
-    layout->addWidget(FrameCatalogSettings);
-    layout->addWidget(FrameSubjectSettings);
     return tab;
 }
 
@@ -221,6 +224,8 @@ void frmSettings::txtNrOfDir_Change()
 void frmSettings::done(int result)
 {
     setOptions(Options());
+    FrameSubjectSettings->reset();
+    FrameCatalogSettings->reset();
     SSTab1->setCurrentIndex(0);
     QDialog::done(result);
 }

@@ -12,13 +12,19 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 
+namespace settings {
+class AreaEditor;
+class CatalogueHost;
+class GroupEditor;
+} // namespace settings
+
 // The settings dialog. Its option controls are where the program keeps its options: every
 // operation reads them at the moment it needs them.
 class frmSettings : public QDialog {
     Q_OBJECT
 
 public:
-    explicit frmSettings(QWidget *parent = nullptr);
+    frmSettings(settings::CatalogueHost &catalogue, QWidget *parent = nullptr);
 
     settings::Options options() const;
     void setOptions(const settings::Options &options);
@@ -27,8 +33,8 @@ public:
     void ReadSettings();
 
     QTabWidget *SSTab1;
-    QGroupBox *FrameCatalogSettings;
-    QGroupBox *FrameSubjectSettings;
+    settings::GroupEditor *FrameCatalogSettings;
+    settings::AreaEditor *FrameSubjectSettings;
     QPushButton *cmdExitSettings;
 
     QGroupBox *frmFile;
@@ -65,7 +71,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    QWidget *createGroupAndAreaTab();
+    QWidget *createGroupAndAreaTab(settings::CatalogueHost &catalogue);
     QWidget *createOptionsTab();
     QWidget *createExitTab();
     void cmdExitSave_Click();
