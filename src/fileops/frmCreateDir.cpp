@@ -61,8 +61,13 @@ frmCreateDir::frmCreateDir(browse::DirListBox &areaFolders, browse::DriveListBox
     setTabOrder(Dir1, cmdCreate);
     setTabOrder(cmdCreate, cmdCancel);
     txtName->setFocus();
-    adjustSize();
-    move(parent->frameGeometry().center() - rect().center());
+}
+
+void frmCreateDir::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // Centred once the window has its frame, which the desktop tells only when it shows.
+    move(pos() + parentWidget()->frameGeometry().center() - frameGeometry().center());
 }
 
 void frmCreateDir::txtName_Change()

@@ -26,6 +26,9 @@ public:
     QPushButton *cmdCreate;
     QPushButton *cmdCancel;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void txtName_Change();
     void Drive1_Change();

@@ -20,8 +20,9 @@ SettingsFixture::SettingsFixture(const QByteArray &groups, const QByteArray &are
     start(groups, areas, folders);
 }
 
-SettingsFixture::SettingsFixture()
+SettingsFixture::SettingsFixture(const QStringList &files)
 {
+    testsupport::createFiles(root(), files);
     harness.setStartFolder(root());
     harness.start();
 }

@@ -15,8 +15,9 @@ class SettingsFixture {
 public:
     // Folders made under the root before the program starts.
     SettingsFixture(const QByteArray &groups, const QByteArray &areas, const QStringList &folders = {});
-    // Nothing in the program directory: the program's very first start.
-    SettingsFixture();
+    // Nothing in the program directory: the program's very first start, in the tree's root
+    // holding these files.
+    explicit SettingsFixture(const QStringList &files);
 
     QString root() const { return m_root.path(); }
     QString folder(const QString &relative) const { return m_root.filePath(relative); }
