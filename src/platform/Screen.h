@@ -38,5 +38,12 @@ void setOuterSizeTwips(QWidget *window, const QSizeF &twips);
 // Child widget geometry in twips, relative to the parent.
 QRectF childGeometryTwips(const QWidget *child);
 void setChildGeometryTwips(QWidget *child, const QRectF &twips);
+// Places a control and hands it back, for forms built control by control.
+template <class Widget>
+Widget *placedTwips(Widget *child, double left, double top, double width, double height)
+{
+    setChildGeometryTwips(child, QRectF(left, top, width, height));
+    return child;
+}
 
 } // namespace platform

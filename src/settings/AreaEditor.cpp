@@ -19,19 +19,13 @@
 #include <QPushButton>
 
 using platform::named;
+using platform::placedTwips;
 
 namespace settings {
 
 namespace {
 
 const QString kInitialName = QStringLiteral("Name");
-
-template <class Widget>
-Widget *placed(Widget *widget, double left, double top, double width, double height)
-{
-    platform::setChildGeometryTwips(widget, QRectF(left, top, width, height));
-    return widget;
-}
 
 } // namespace
 
@@ -48,24 +42,24 @@ AreaEditor::AreaEditor(CatalogueHost &host, std::function<Options()> options, QW
     const auto label = [this](const char *name, const char *caption) {
         return named(new QLabel(QLatin1String(caption), this), name);
     };
-    btnAreaAdd = placed(button("btnAreaAdd", "Add"), 240, 240, 975, 375);
-    btnAreaModify = placed(button("btnAreaModify", "Modify"), 1200, 240, 975, 375);
-    btnAreaRemove = placed(button("btnAreaRemove", "Remove"), 2160, 240, 975, 375);
-    lblGroup = placed(label("lblGroup", "Group:"), 120, 720, 495, 255);
-    cmbAreaGroup = placed(named(new QComboBox(this), "cmbAreaGroup"), 600, 720, 2535, 315);
-    lblAreaName = placed(label("lblAreaName", "Name:"), 120, 1080, 555, 225);
-    txtAreaAdd = placed(named(new QLineEdit(this), "txtAreaAdd"), 600, 1080, 2535, 285);
-    cmbArea = placed(named(new QComboBox(this), "cmbArea"), 600, 1080, 2535, 315);
+    btnAreaAdd = placedTwips(button("btnAreaAdd", "Add"), 240, 240, 975, 375);
+    btnAreaModify = placedTwips(button("btnAreaModify", "Modify"), 1200, 240, 975, 375);
+    btnAreaRemove = placedTwips(button("btnAreaRemove", "Remove"), 2160, 240, 975, 375);
+    lblGroup = placedTwips(label("lblGroup", "Group:"), 120, 720, 495, 255);
+    cmbAreaGroup = placedTwips(named(new QComboBox(this), "cmbAreaGroup"), 600, 720, 2535, 315);
+    lblAreaName = placedTwips(label("lblAreaName", "Name:"), 120, 1080, 555, 225);
+    txtAreaAdd = placedTwips(named(new QLineEdit(this), "txtAreaAdd"), 600, 1080, 2535, 285);
+    cmbArea = placedTwips(named(new QComboBox(this), "cmbArea"), 600, 1080, 2535, 315);
     cmbArea->setEditable(true);
     cmbArea->setInsertPolicy(QComboBox::NoInsert);
-    lblAreaPath = placed(label("lblAreaPath", "Path:"), 120, 1440, 495, 255);
-    drvArea = placed(named(new browse::DriveListBox(startFolder, this), "drvArea"), 600, 1440, 2535, 315);
-    btnAreaDelete = placed(button("btnAreaDelete", "Delete"), 120, 1680, 975, 375);
-    dirArea = placed(named(new browse::DirListBox(startFolder, this), "dirArea"), 120, 1800, 3015, 1215);
-    btnAreaSave = placed(button("btnAreaSave", "Save"), 120, 3240, 975, 375);
-    btnAreaUpdate = placed(button("btnAreaUpdate", "Update"), 120, 3240, 975, 375);
-    cmdCreateDir = placed(button("cmdCreateDir", "Create dir."), 1200, 3240, 975, 375);
-    btnAreaCancel = placed(button("btnAreaCancel", "Cancel"), 2280, 3840, 975, 375);
+    lblAreaPath = placedTwips(label("lblAreaPath", "Path:"), 120, 1440, 495, 255);
+    drvArea = placedTwips(named(new browse::DriveListBox(startFolder, this), "drvArea"), 600, 1440, 2535, 315);
+    btnAreaDelete = placedTwips(button("btnAreaDelete", "Delete"), 120, 1680, 975, 375);
+    dirArea = placedTwips(named(new browse::DirListBox(startFolder, this), "dirArea"), 120, 1800, 3015, 1215);
+    btnAreaSave = placedTwips(button("btnAreaSave", "Save"), 120, 3240, 975, 375);
+    btnAreaUpdate = placedTwips(button("btnAreaUpdate", "Update"), 120, 3240, 975, 375);
+    cmdCreateDir = placedTwips(button("cmdCreateDir", "Create dir."), 1200, 3240, 975, 375);
+    btnAreaCancel = placedTwips(button("btnAreaCancel", "Cancel"), 2280, 3840, 975, 375);
 
     connect(btnAreaAdd, &QPushButton::clicked, this, &AreaEditor::btnAreaAdd_Click);
     connect(btnAreaModify, &QPushButton::clicked, this, &AreaEditor::btnAreaModify_Click);

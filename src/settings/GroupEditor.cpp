@@ -14,19 +14,13 @@
 #include <QPushButton>
 
 using platform::named;
+using platform::placedTwips;
 
 namespace settings {
 
 namespace {
 
 const QString kInitialNewName = QStringLiteral("New name");
-
-template <class Widget>
-Widget *placed(Widget *widget, double left, double top, double width, double height)
-{
-    platform::setChildGeometryTwips(widget, QRectF(left, top, width, height));
-    return widget;
-}
 
 } // namespace
 
@@ -39,19 +33,19 @@ GroupEditor::GroupEditor(CatalogueHost &host, AreaEditor &areaEditor, QWidget *p
     const auto button = [this](const char *name, const char *caption) {
         return named(new QPushButton(QLatin1String(caption), this), name);
     };
-    btnCatalogAdd = placed(button("btnCatalogAdd", "Add"), 120, 240, 975, 375);
-    btnCatalogModify = placed(button("btnCatalogModify", "Modify"), 1080, 240, 975, 375);
-    btnCatalogRemove = placed(button("btnCatalogRemove", "Remove"), 2040, 240, 975, 375);
-    lblCatalogAddName = placed(named(new QLabel(QStringLiteral("Name:"), this), "lblCatalogAddName"),
+    btnCatalogAdd = placedTwips(button("btnCatalogAdd", "Add"), 120, 240, 975, 375);
+    btnCatalogModify = placedTwips(button("btnCatalogModify", "Modify"), 1080, 240, 975, 375);
+    btnCatalogRemove = placedTwips(button("btnCatalogRemove", "Remove"), 2040, 240, 975, 375);
+    lblCatalogAddName = placedTwips(named(new QLabel(QStringLiteral("Name:"), this), "lblCatalogAddName"),
                                105, 750, 495, 255);
-    txtCatalogAddName = placed(named(new QLineEdit(this), "txtCatalogAddName"), 600, 720, 2415, 285);
-    cmbCatalogModifyName = placed(named(new QComboBox(this), "cmbCatalogModifyName"), 600, 720, 2415, 315);
+    txtCatalogAddName = placedTwips(named(new QLineEdit(this), "txtCatalogAddName"), 600, 720, 2415, 285);
+    cmbCatalogModifyName = placedTwips(named(new QComboBox(this), "cmbCatalogModifyName"), 600, 720, 2415, 315);
     txtCatalogModifyNewName =
-        placed(named(new QLineEdit(this), "txtCatalogModifyNewName"), 600, 1080, 2415, 285);
-    btnCatalogAddSave = placed(button("btnCatalogAddSave", "Save"), 120, 1320, 975, 375);
-    btnCatalogRemoveDelete = placed(button("btnCatalogRemoveDelete", "Delete"), 120, 1320, 975, 375);
-    btnCatalogModifyRename = placed(button("btnCatalogModifyRename", "Rename"), 120, 1680, 975, 375);
-    btnCatalogSettingsCancel = placed(button("btnCatalogSettingsCancel", "Cancel"), 2040, 3840, 975, 375);
+        placedTwips(named(new QLineEdit(this), "txtCatalogModifyNewName"), 600, 1080, 2415, 285);
+    btnCatalogAddSave = placedTwips(button("btnCatalogAddSave", "Save"), 120, 1320, 975, 375);
+    btnCatalogRemoveDelete = placedTwips(button("btnCatalogRemoveDelete", "Delete"), 120, 1320, 975, 375);
+    btnCatalogModifyRename = placedTwips(button("btnCatalogModifyRename", "Rename"), 120, 1680, 975, 375);
+    btnCatalogSettingsCancel = placedTwips(button("btnCatalogSettingsCancel", "Cancel"), 2040, 3840, 975, 375);
 
     connect(btnCatalogAdd, &QPushButton::clicked, this, &GroupEditor::btnCatalogAdd_Click);
     connect(btnCatalogModify, &QPushButton::clicked, this, &GroupEditor::btnCatalogModify_Click);
