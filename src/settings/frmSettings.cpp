@@ -75,6 +75,10 @@ frmSettings::frmSettings(settings::CatalogueHost &catalogue, QWidget *parent)
 QWidget *frmSettings::createGroupAndAreaTab(settings::CatalogueHost &catalogue)
 {
     auto *tab = new QWidget;
+    // The editors' controls are placed for the 8.25-point font their layout was drawn with.
+    QFont font = tab->font();
+    font.setPointSizeF(8.25);
+    tab->setFont(font);
     FrameSubjectSettings = new settings::AreaEditor(catalogue, [this] { return options(); }, tab);
     FrameCatalogSettings = new settings::GroupEditor(catalogue, *FrameSubjectSettings, tab);
     platform::setChildGeometryTwips(FrameCatalogSettings, QRectF(120, 360, 3135, 4335));
