@@ -34,8 +34,7 @@ AreaParse parseAreaLines(const QStringList &lines, const QString &fileName)
     for (qsizetype first = 0; first < lines.size(); first += recordSize) {
         if (lines.size() - first < recordSize) {
             keepFirst(parse.problem,
-                      {EINVAL, QStringLiteral("Input past end of file: %1 ends inside an area record")
-                                   .arg(fileName)});
+                      {platform::errors::InputPastEndOfFile, QStringLiteral("Input past end of file")});
             break;
         }
         std::array<QString, 4> values;

@@ -2,6 +2,7 @@
 
 #include "platform/FileNames.h"
 #include "platform/Folders.h"
+#include "platform/RawFiles.h"
 
 #include <array>
 #include <cerrno>
@@ -44,30 +45,13 @@ MaybeFailure lastError()
     return Failure::fromErrno(errno);
 }
 
-// Gives the file at from the name to, failing with EEXIST rather than replacing anything.
-// Where the file system cannot rename without replacing, a hard link does the same; where it
-// has no hard links either (FAT), the target name is first claimed with an exclusive create,
-// so the rename can only replace that empty file of our own.
-int renameWithoutReplacing(const QByteArray &from, const QByteArray &to)
+// Two names of one file, as another letter case is on a file system that ignores case.
+bool sameFile(const QByteArray &a, const QByteArray &b)
 {
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
-        return -1;
-    if (::link(from.constData(), to.constData()) == 0)
-        return ::unlink(from.constData());
-    if (errno != EPERM && errno != EOPNOTSUPP)
-        return -1;
-    const int claim = ::open(to.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-    if (claim < 0)
-        return -1;
-    ::close(claim);
-    if (::rename(from.constData(), to.constData()) == 0)
-        return 0;
-    const int renameError = errno;
-    ::unlink(to.constData());
-    errno = renameError;
-    return -1;
+    struct stat first {};
+    struct stat second {};
+    return a != b && ::stat(a.constData(), &first) == 0 && ::stat(b.constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 bool copyContents(int from, int to)
@@ -108,13 +92,6 @@ bool copyContents(int from, int to)
     }
 }
 
-void syncFolder(const QByteArray &folder)
-{
-    const Descriptor fd(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.valid())
-        ::fsync(fd.get());
-}
-
 // Copies source to a hidden temporary file beside target, then gives it the target name.
 MaybeFailure copyIntoPlace(const QByteArray &source, const QByteArray &target)
 {
@@ -123,29 +100,33 @@ MaybeFailure copyIntoPlace(const QByteArray &source, const QByteArray &target)
     if (!in.valid() || ::fstat(in.get(), &info) != 0)
         return lastError();
 
-    const QByteArray folder = platform::encodeFileName(
-        platform::parentFolder(platform::decodeFileName(target)));
-    QByteArray temporary = folder + (folder.endsWith('/') ? "" : "/") + ".shelfmaster-XXXXXX";
-    Descriptor out(::mkostemp(temporary.data(), O_CLOEXEC));
+    const QByteArray folder = platform::folderOf(target);
+    const platform::TemporaryFile temporaryFile = platform::createTemporaryFile(folder, ".shelfmaster-", 0600);
+    const QByteArray &temporary = temporaryFile.path;
+    Descriptor out(temporaryFile.fd);
     if (!out.valid())
         return lastError();
 
-    const std::array<timespec, 2> times = {info.st_atim, info.st_mtim};
-    const bool written = copyContents(in.get(), out.get()) &&
-                         ::fchmod(out.get(), info.st_mode & 07777) == 0 &&
-                         ::futimens(out.get(), times.data()) == 0 && ::fsync(out.get()) == 0;
+    const bool written = copyContents(in.get(), out.get()) && ::fsync(out.get()) == 0;
     const int writeError = errno;
+    if (written) {
+        // Keeping permissions and times is best-effort: FAT and some network file systems refuse
+        // them, and a sort onto such a stick must still work.
+        const std::array<timespec, 2> times = {info.st_atim, info.st_mtim};
+        ::fchmod(out.get(), info.st_mode & 07777);
+        ::futimens(out.get(), times.data());
+    }
     if (!out.reset() || !written) {
         const int error = written ? errno : writeError;
         ::unlink(temporary.constData());
         return Failure::fromErrno(error);
     }
-    if (renameWithoutReplacing(temporary, target) != 0) {
+    if (platform::renameNoReplace(temporary, target) != 0) {
         const int error = errno;
         ::unlink(temporary.constData());
         return Failure::fromErrno(error);
     }
-    syncFolder(folder);
+    platform::syncFolder(folder);
     return std::nullopt;
 }
 
@@ -156,7 +137,7 @@ MaybeFailure transferFile(const QString &source, const QString &target, Transfer
     const QByteArray from = platform::encodeFileName(source);
     const QByteArray to = platform::encodeFileName(target);
     if (how == Transfer::Move) {
-        if (renameWithoutReplacing(from, to) == 0)
+        if (platform::renameNoReplace(from, to) == 0)
             return std::nullopt;
         if (errno != EXDEV)
             return lastError();
@@ -170,8 +151,27 @@ MaybeFailure transferFile(const QString &source, const QString &target, Transfer
 
 MaybeFailure renameFile(const QString &from, const QString &to)
 {
-    if (renameWithoutReplacing(platform::encodeFileName(from), platform::encodeFileName(to)) != 0)
+    const QByteArray oldName = platform::encodeFileName(from);
+    const QByteArray newName = platform::encodeFileName(to);
+    if (!sameFile(oldName, newName)) {
+        if (platform::renameNoReplace(oldName, newName) != 0)
+            return lastError();
+        return std::nullopt;
+    }
+    // On a file system that ignores letter case the new name is the file itself: it goes through
+    // a temporary name of its own in the same folder, and back to the old name if that fails.
+    const platform::TemporaryFile claim = platform::createTemporaryFile(platform::folderOf(oldName), ".shelfmaster-", 0600);
+    if (claim.fd < 0)
         return lastError();
+    ::close(claim.fd);
+    ::unlink(claim.path.constData());
+    if (platform::renameNoReplace(oldName, claim.path) != 0)
+        return lastError();
+    if (platform::renameNoReplace(claim.path, newName) != 0) {
+        const int error = errno;
+        ::rename(claim.path.constData(), oldName.constData());
+        return Failure::fromErrno(error);
+    }
     return std::nullopt;
 }
 

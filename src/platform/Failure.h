@@ -8,8 +8,10 @@ namespace platform {
 // Error numbers that messages and callers single out; every other failure carries the
 // operating system's own number and description.
 namespace errors {
+constexpr int OutOfMemory = 7;
 constexpr int FileNotFound = 53;
 constexpr int FileAlreadyExists = 58;
+constexpr int InputPastEndOfFile = 62;
 constexpr int DeviceUnavailable = 68;
 constexpr int PathFileAccess = 75;
 constexpr int PathNotFound = 76;

@@ -58,17 +58,24 @@ FolderRead readFolder(const QString &path, std::optional<EntryKind> only)
         return read;
     }
     const int fd = dirfd(folder);
-    errno = 0;
-    while (const dirent *entry = readdir(folder)) {
+    for (;;) {
+        // Only readdir's own errno tells a failed read from the end of the folder: anything
+        // else in the loop (a stat, an allocation) may leave errno set.
+        errno = 0;
+        const dirent *entry = readdir(folder);
+        if (!entry) {
+            if (errno != 0)
+                read.failure = Failure::fromErrno(errno);
+            break;
+        }
         const char *name = entry->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+            continue;
         const EntryKind kind = kindOf(fd, *entry);
-        errno = 0; // a link that leads nowhere is no failure of the read
-        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0 || (only && kind != *only))
+        if (only && kind != *only)
             continue;
         read.entries.push_back({decodeFileName(QByteArray::fromRawData(name, qsizetype(std::strlen(name)))), kind});
     }
-    if (errno != 0)
-        read.failure = Failure::fromErrno(errno);
     closedir(folder);
     return read;
 }

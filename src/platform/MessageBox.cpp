@@ -36,10 +36,13 @@ MessageAnswer fromStandard(int button)
     }
 }
 
-MessageAnswer showRealBox(const MessageRequest &request)
+} // namespace
+
+void prepareMessageBox(QMessageBox &box, const MessageRequest &request)
 {
-    QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(request.title);
+    // File names may hold "<" and "&": a box always says exactly the text it was given.
+    box.setTextFormat(Qt::PlainText);
     box.setText(request.text);
     switch (request.icon) {
     case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
@@ -61,6 +64,14 @@ MessageAnswer showRealBox(const MessageRequest &request)
         break;
     }
     box.setDefaultButton(toStandard(request.defaultButton));
+}
+
+namespace {
+
+MessageAnswer showRealBox(const MessageRequest &request)
+{
+    QMessageBox box(QApplication::activeWindow());
+    prepareMessageBox(box, request);
     const int result = box.exec();
     // Closing the box by its caption button counts as the escape answer.
     if (request.buttons == MessageButtons::OkCancel && result != QMessageBox::Ok)

@@ -3,6 +3,8 @@
 #include <QString>
 #include <functional>
 
+class QMessageBox;
+
 namespace platform {
 
 enum class MessageIcon { None, Critical, Information, Question };
@@ -26,6 +28,9 @@ QString applicationTitle();
 
 // Every message box of the program goes through here.
 MessageAnswer showMessage(const MessageRequest &request);
+
+// Sets up the real dialog for a request: title, plain text, icon, buttons and default.
+void prepareMessageBox(QMessageBox &box, const MessageRequest &request);
 
 // Replaces the real dialog (tests script answers and record what was shown); an empty
 // handler restores the real dialog.

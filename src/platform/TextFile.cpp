@@ -1,5 +1,7 @@
 #include "platform/TextFile.h"
 
+#include "platform/RawFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -94,12 +96,19 @@ bool writeAll(int fd, const QByteArray &bytes)
     return true;
 }
 
-// The mode open() would give a new file: mkostemp() creates it private to the owner.
-mode_t newFileMode()
+// The file a path finally names: symbolic links are followed to their target, which need not
+// exist yet, so that replacing the file replaces the target and keeps the link.
+QByteArray finalTarget(QByteArray path)
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    for (int depth = 0; depth < 40; ++depth) {
+        std::array<char, 4096> buffer;
+        const ssize_t size = ::readlink(path.constData(), buffer.data(), buffer.size());
+        if (size < 0)
+            return path;
+        const QByteArray link(buffer.data(), size);
+        path = link.startsWith('/') ? link : folderOf(path) + '/' + link;
+    }
+    return path;
 }
 
 } // namespace
@@ -158,32 +167,32 @@ MaybeFailure replaceFileAtomically(const QString &path, const QByteArray &bytes)
     if (!QDir().mkpath(info.absolutePath()))
         return Failure::fromErrno(errno ? errno : EACCES);
 
-    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
-    mode_t mode = newFileMode();
+    const QByteArray target = finalTarget(QFile::encodeName(info.absoluteFilePath()));
+    const QByteArray folder = folderOf(target);
     struct stat existing {};
-    if (::stat(target.constData(), &existing) == 0) {
-        if ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-            return Failure::fromErrno(EACCES);
-        mode = existing.st_mode & 07777;
-    }
-
-    QByteArray temporary = QFile::encodeName(info.absolutePath()) + "/." +
-                           QFile::encodeName(info.fileName()) + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
+    const bool exists = ::stat(target.constData(), &existing) == 0;
+    if (exists && (existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return Failure::fromErrno(EACCES);
+    // A new file gets the mode any new file gets; a replaced one keeps its own.
+    const mode_t mode = exists ? existing.st_mode & 07777 : 0666;
+    const TemporaryFile temporary =
+        createTemporaryFile(folder, '.' + target.mid(folder.size() + 1) + '.', mode);
+    if (temporary.fd < 0)
         return Failure::fromErrno(errno);
-    const bool written = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    const bool written = writeAll(temporary.fd, bytes) && (!exists || ::fchmod(temporary.fd, mode) == 0) &&
+                         ::fsync(temporary.fd) == 0;
     const int writeErrno = errno;
-    if (::close(fd) != 0 || !written) {
+    if (::close(temporary.fd) != 0 || !written) {
         const int error = written ? errno : writeErrno;
-        ::unlink(temporary.constData());
+        ::unlink(temporary.path.constData());
         return Failure::fromErrno(error);
     }
-    if (::rename(temporary.constData(), target.constData()) != 0) {
+    if (::rename(temporary.path.constData(), target.constData()) != 0) {
         const int error = errno;
-        ::unlink(temporary.constData());
+        ::unlink(temporary.path.constData());
         return Failure::fromErrno(error);
     }
+    syncFolder(folder);
     return std::nullopt;
 }
 

@@ -11,15 +11,32 @@ namespace viewers {
 
 namespace {
 
-// A 100-megapixel picture needs about 400 MB decoded, more than Qt allows by default.
+// A 100-megapixel picture needs about 400 MB decoded, more than Qt allows by default. Larger
+// than the pixel limit, a picture is refused before anything is allocated for it.
 constexpr int kAllocationLimitMegabytes = 2048;
+constexpr qint64 kPixelLimit = qint64(256) * 1024 * 1024;
+
+// Qt's allocation limit is one for the whole program: it is raised only while a picture decodes.
+class AllocationLimit {
+public:
+    AllocationLimit() : m_before(QImageReader::allocationLimit())
+    {
+        QImageReader::setAllocationLimit(kAllocationLimitMegabytes);
+    }
+    ~AllocationLimit() { QImageReader::setAllocationLimit(m_before); }
+    AllocationLimit(const AllocationLimit &) = delete;
+    AllocationLimit &operator=(const AllocationLimit &) = delete;
+
+private:
+    int m_before;
+};
+
+qint64 pixels(QSize size)
+{
+    return qint64(size.width()) * size.height();
+}
 
 } // namespace
-
-PictureDecoder::PictureDecoder()
-{
-    QImageReader::setAllocationLimit(kAllocationLimitMegabytes);
-}
 
 DecodedPicture PictureDecoder::decode(const QString &path, QSize bound) const
 {
@@ -45,6 +62,16 @@ DecodedPicture PictureDecoder::decode(const QString &path, QSize bound) const
         const QSize storedBound = turned ? bound.transposed() : bound;
         reader.setScaledSize(stored.scaled(storedBound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
     }
+    // A format that cannot decode reduced (BMP, GIF) decodes at full size and scales afterwards.
+    const QSize decoded = reader.scaledSize().isValid() && reader.supportsOption(QImageIOHandler::ScaledSize)
+                              ? reader.scaledSize()
+                              : stored;
+    if (pixels(decoded) > kPixelLimit) {
+        picture.failure = platform::Failure{platform::errors::OutOfMemory, QStringLiteral("Out of memory")};
+        picture.fullSize = QSize();
+        return picture;
+    }
+    const AllocationLimit limit;
     if (!reader.read(&picture.image)) {
         picture.failure = platform::Failure{platform::errors::InvalidPicture,
                                             QStringLiteral("Invalid picture: ") + reader.errorString()};

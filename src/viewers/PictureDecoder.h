@@ -20,8 +20,6 @@ struct DecodedPicture {
 // of its size far faster than at full size).
 class PictureDecoder {
 public:
-    PictureDecoder();
-
     // bound: the largest size the picture will be shown at; empty for full size. An empty path
     // gives an empty picture and no failure.
     DecodedPicture decode(const QString &path, QSize bound = QSize()) const;

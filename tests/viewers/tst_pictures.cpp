@@ -3,6 +3,8 @@
 #include "viewers/PictureDecoder.h"
 #include "TestSupport.h"
 
+#include <QDataStream>
+#include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -29,6 +31,18 @@ QString writeJpeg(const QString &path, QSize size, QImageIOHandler::Transformati
 }
 
 } // namespace
+
+// A GIF whose header claims 60000 x 60000 pixels; GIF cannot be decoded reduced.
+QByteArray hugeGif()
+{
+    QByteArray gif("GIF89a");
+    QDataStream out(&gif, QIODevice::Append);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint16(60000) << quint16(60000) << quint8(0) << quint8(0) << quint8(0);
+    out << quint8(',') << quint16(0) << quint16(0) << quint16(60000) << quint16(60000) << quint8(0);
+    out << quint8(2) << quint8(2) << quint8(0x4c) << quint8(0x01) << quint8(0) << quint8(';');
+    return gif;
+}
 
 class TestPictures : public QObject {
     Q_OBJECT
@@ -126,6 +140,7 @@ private slots:
         QTest::newRow("not a picture") << QByteArray("no picture in here") << "broken.jpg" << 481;
         QTest::newRow("cut short") << QByteArray("\xff\xd8\xff\xe0", 4) << "cut.jpg" << 481;
         QTest::newRow("missing") << QByteArray() << "" << 53;
+        QTest::newRow("60000 x 60000 GIF") << hugeGif() << "huge.gif" << 7;
     }
 
     void reportsWhatCannotBeShown()
@@ -143,6 +158,18 @@ private slots:
         QVERIFY(picture.failure);
         QCOMPARE(picture.failure->number, number);
         QVERIFY(picture.image.isNull());
+    }
+
+    // The limit on what one picture may take is the decoder's own, not the whole program's.
+    void allocationLimitStaysWithTheDecoder()
+    {
+        QTemporaryDir dir;
+        const QString path = writeJpeg(dir.filePath(QStringLiteral("p.jpg")), QSize(8, 6));
+        const int before = QImageReader::allocationLimit();
+        QImageReader::setAllocationLimit(64);
+        QVERIFY(!viewers::PictureDecoder().decode(path).failure);
+        QCOMPARE(QImageReader::allocationLimit(), 64);
+        QImageReader::setAllocationLimit(before);
     }
 
     void emptyPathIsNoPicture()

@@ -1,0 +1,74 @@
+#include "platform/RawFiles.h"
+
+#include <QRandomGenerator>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace platform {
+
+int renameNoReplace(const QByteArray &from, const QByteArray &to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return -1;
+    // Where the file system cannot rename without replacing, a hard link does the same.
+    if (::link(from.constData(), to.constData()) == 0) {
+        if (::unlink(from.constData()) == 0)
+            return 0;
+        // The file must not stay under both names: it goes back to being only at its source.
+        const int unlinkError = errno;
+        ::unlink(to.constData());
+        errno = unlinkError;
+        return -1;
+    }
+    if (errno == EEXIST || errno == ENOENT || errno == EXDEV)
+        return -1;
+    // No hard links either (FAT, some FUSE and network file systems): the target name is first
+    // claimed with an exclusive create, so the rename can only replace that empty file of ours.
+    const int claim = ::open(to.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+    if (claim < 0)
+        return -1;
+    ::close(claim);
+    if (::rename(from.constData(), to.constData()) == 0)
+        return 0;
+    const int renameError = errno;
+    ::unlink(to.constData());
+    errno = renameError;
+    return -1;
+}
+
+TemporaryFile createTemporaryFile(const QByteArray &folder, const QByteArray &prefix, mode_t mode)
+{
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    const QByteArray start = folder + (folder.endsWith('/') ? "" : "/") + prefix;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        TemporaryFile file{-1, start};
+        for (int i = 0; i < 8; ++i)
+            file.path += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)];
+        file.fd = ::open(file.path.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, mode);
+        if (file.fd >= 0 || errno != EEXIST)
+            return file;
+    }
+    return {};
+}
+
+void syncFolder(const QByteArray &folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+QByteArray folderOf(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
+}
+
+} // namespace platform

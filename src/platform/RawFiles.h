@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <sys/types.h>
+
+// File operations on paths as the file system holds them (bytes). Failures leave errno set.
+namespace platform {
+
+// Gives the file at from the name to, failing with EEXIST rather than replacing anything.
+int renameNoReplace(const QByteArray &from, const QByteArray &to);
+
+// A new file of its own in folder, named prefix and random characters, created with mode (less
+// the umask), open for writing. fd is -1 on failure.
+struct TemporaryFile {
+    int fd = -1;
+    QByteArray path;
+};
+TemporaryFile createTemporaryFile(const QByteArray &folder, const QByteArray &prefix, mode_t mode);
+
+// Makes a rename or a new entry in folder durable.
+void syncFolder(const QByteArray &folder);
+
+// The folder part of a path ("/a/b" gives "/a", "/a" gives "/").
+QByteArray folderOf(const QByteArray &path);
+
+} // namespace platform
