@@ -1,8 +1,11 @@
 #include "platform/TextFile.h"
 #include "TestSupport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 using namespace platform;
 using testsupport::folderEntries;
@@ -96,6 +99,45 @@ private slots:
         QFile::setPermissions(path, permissions);
         QVERIFY(!writeTextLines(path, {"new"}));
         QCOMPARE(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser), permissions);
+    }
+
+    // A catalogue kept elsewhere through a link stays linked: the link's target is replaced.
+    void replacesTheTargetOfALink_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<bool>("targetExists");
+        QTest::newRow("absolute") << "abs" << true;
+        QTest::newRow("relative") << "rel" << true;
+        QTest::newRow("target not made yet") << "rel" << false;
+    }
+
+    void replacesTheTargetOfALink()
+    {
+        QFETCH(QString, link);
+        QFETCH(bool, targetExists);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("kept"));
+        const QString target = dir.filePath("kept/f.ini");
+        if (targetExists)
+            writeBytes(target, "old\r\n");
+        const QString linkPath = dir.filePath("f.ini");
+        QVERIFY(QFile::link(link == "abs" ? target : QStringLiteral("kept/f.ini"), linkPath));
+        QVERIFY(!writeTextLines(linkPath, {"new"}));
+        QVERIFY(QFileInfo(linkPath).isSymLink());
+        QCOMPARE(readBytes(target), QByteArray("new\r\n"));
+        QCOMPARE(folderEntries(dir.filePath("kept")), QStringList{"f.ini"});
+    }
+
+    void newFileTakesTheUsualMode()
+    {
+        QTemporaryDir dir;
+        const mode_t mask = ::umask(022);
+        const QString path = dir.filePath("f.ini");
+        QVERIFY(!writeTextLines(path, {"new"}));
+        ::umask(mask);
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, mode_t(0644));
     }
 
     void appends_data()
