@@ -2,10 +2,8 @@
 
 #include "platform/FileNames.h"
 #include "platform/MessageBox.h"
+#include "platform/Trash.h"
 
-#include <QDir>
-#include <QFile>
-#include <QStandardPaths>
 #include <unistd.h>
 
 namespace platform {
@@ -13,18 +11,6 @@ namespace platform {
 namespace {
 
 enum Result { Deleted = 0, Declined = 1, Failed = 2 };
-
-bool moveToTrash(const QString &path)
-{
-    // Names Qt cannot carry through its own encoding would reach the trash under another name.
-    if (QFile::encodeName(path) != encodeFileName(path))
-        return false;
-    // Without the data folder Qt 6.4 makes a "trash" in the current folder and reports success.
-    if (!QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)))
-        return false;
-    QString inTrash;
-    return QFile::moveToTrash(path, &inTrash) && QDir::isAbsolutePath(inTrash);
-}
 
 } // namespace
 
@@ -38,7 +24,7 @@ int deleteFile(const QString &path, bool toTrash, bool confirm)
             return Declined;
     }
     if (toTrash)
-        return moveToTrash(path) ? Deleted : Failed;
+        return moveToTrash(encodeFileName(path)).failure ? Failed : Deleted;
     return ::unlink(encodeFileName(path).constData()) == 0 ? Deleted : Failed;
 }
 

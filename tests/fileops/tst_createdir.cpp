@@ -124,7 +124,7 @@ private slots:
         if (::geteuid() == 0) {
             // Root writes into any folder whatever its permissions: only a read-only mount refuses.
             if (!volume.mounted() || !QDir().mkdir(volume.path() + "/parent") || !volume.makeReadOnly())
-                QSKIP("running as root, and no read-only file system could be mounted");
+                SHELFMASTER_SKIP("running as root, and no read-only file system could be mounted");
             parent = volume.path() + "/parent";
         } else {
             parent = volume.path();

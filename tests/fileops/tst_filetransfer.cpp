@@ -100,7 +100,7 @@ private slots:
         QFETCH(Transfer, how);
         QFETCH(bool, otherVolume);
         if (skipOtherVolume(otherVolume))
-            QSKIP("no second file system here");
+            SHELFMASTER_SKIP("no second file system here");
         const QString source = makeSource();
         const QDateTime modified = QFileInfo(source).lastModified();
         const QFile::Permissions permissions = QFileInfo(source).permissions();
@@ -128,7 +128,7 @@ private slots:
         QFETCH(Transfer, how);
         QFETCH(bool, otherVolume);
         if (skipOtherVolume(otherVolume))
-            QSKIP("no second file system here");
+            SHELFMASTER_SKIP("no second file system here");
         // What may already stand under the name: a file that arrived a moment ago, a folder,
         // a link that leads nowhere.
         for (const QString &kind : {"file", "folder", "dangling link"}) {
@@ -160,7 +160,7 @@ private slots:
         QFETCH(Transfer, how);
         testsupport::ScratchVolume tiny("8k");
         if (!tiny.mounted())
-            QSKIP("needs root to mount a small file system");
+            SHELFMASTER_SKIP("needs root to mount a small file system");
         const QString source = makeSource();
         const QString target = tiny.path() + QStringLiteral("/photo.jpg");
 

@@ -46,7 +46,7 @@ private slots:
     void initTestCase()
     {
         if (!makeClip(m_clips.filePath(QStringLiteral("mpeg4.avi")), QStringLiteral("mpeg4")))
-            QSKIP("ffmpeg is needed to make the test clips");
+            SHELFMASTER_SKIP("ffmpeg is needed to make the test clips");
         QVERIFY(makeClip(m_clips.filePath(QStringLiteral("mjpeg.AVI")), QStringLiteral("mjpeg")));
         QVERIFY(makeClip(m_clips.filePath(QStringLiteral("mpeg1.mpg")), QStringLiteral("mpeg1video")));
         QVERIFY(makeClip(m_clips.filePath(QStringLiteral("quicktime.mov")), QStringLiteral("mpeg4")));
