@@ -144,8 +144,12 @@ MaybeFailure transferFile(const QString &source, const QString &target, Transfer
     }
     if (MaybeFailure failure = copyIntoPlace(from, to))
         return failure;
-    if (how == Transfer::Move && ::unlink(from.constData()) != 0)
-        return lastError(); // the copy stays in place and so does the source
+    if (how == Transfer::Move && ::unlink(from.constData()) != 0) {
+        // The file must not end up in two places: the copy goes again, the source stays.
+        const int error = errno;
+        ::unlink(to.constData());
+        return Failure::fromErrno(error);
+    }
     return std::nullopt;
 }
 

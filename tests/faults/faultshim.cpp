@@ -1,0 +1,268 @@
+// Preloaded into the fault-injection tests: makes a chosen call fail with a chosen error at its
+// n-th use, and can make one folder ignore letter case as FAT does. The tests drive it through
+// the faultshim_* functions, found with dlsym.
+#include <cerrno>
+#include <cstdarg>
+#include <cstring>
+#include <dirent.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Fault {
+    std::string call;
+    int error = 0;
+    int nth = 0;
+    int count = 0;
+};
+
+std::vector<Fault> g_faults;
+int g_errnoAfterNew = 0;
+std::string g_caseFolder;
+
+bool failNow(const char *call)
+{
+    for (Fault &fault : g_faults) {
+        if (fault.call == call && ++fault.count == fault.nth) {
+            errno = fault.error;
+            return true;
+        }
+    }
+    return false;
+}
+
+template <class Function>
+Function real(const char *name)
+{
+    return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
+}
+
+// In the case-folding folder, the entry whose name equals name's last part in any letter case.
+std::string foldedMatch(const char *path, bool otherThanItself)
+{
+    const std::string p(path);
+    const std::size_t slash = p.rfind('/');
+    if (g_caseFolder.empty() || slash == std::string::npos || p.substr(0, slash) != g_caseFolder)
+        return {};
+    const std::string name = p.substr(slash + 1);
+    DIR *folder = ::opendir(g_caseFolder.c_str());
+    if (!folder)
+        return {};
+    std::string found;
+    while (const dirent *entry = ::readdir(folder)) {
+        if (::strcasecmp(entry->d_name, name.c_str()) == 0 && (!otherThanItself || name != entry->d_name)) {
+            found = g_caseFolder + '/' + entry->d_name;
+            break;
+        }
+    }
+    ::closedir(folder);
+    return found;
+}
+
+// Creating a name that another letter case already holds finds that entry.
+bool takenInAnyCase(const char *path)
+{
+    if (::access(path, F_OK) == 0)
+        return false;
+    return !foldedMatch(path, true).empty();
+}
+
+int openWith(const char *name, int dirfd, const char *path, int flags, mode_t mode)
+{
+    if (failNow("open"))
+        return -1;
+    if ((flags & O_CREAT) && (flags & O_EXCL) && takenInAnyCase(path)) {
+        errno = EEXIST;
+        return -1;
+    }
+    if (dirfd == AT_FDCWD && std::strcmp(name, "open") == 0)
+        return real<int (*)(const char *, int, ...)>(name)(path, flags, mode);
+    return real<int (*)(int, const char *, int, ...)>(name)(dirfd, path, flags, mode);
+}
+
+mode_t modeOf(int flags, va_list &arguments)
+{
+    return (flags & (O_CREAT | O_TMPFILE)) ? mode_t(va_arg(arguments, int)) : 0;
+}
+
+const char *folded(const char *path, std::string &storage)
+{
+    if (::access(path, F_OK) == 0)
+        return path;
+    storage = foldedMatch(path, false);
+    return storage.empty() ? path : storage.c_str();
+}
+
+} // namespace
+
+extern "C" {
+
+// Adds a failure: the nth use of call from now on fails with error.
+void faultshim_arm(const char *call, int error, int nth)
+{
+    g_faults.push_back({call, error, nth, 0});
+}
+
+void faultshim_disarm()
+{
+    g_faults.clear();
+}
+
+// How often an armed call was made since it was armed.
+int faultshim_calls(const char *call)
+{
+    for (const Fault &fault : g_faults) {
+        if (fault.call == call)
+            return fault.count;
+    }
+    return -1;
+}
+
+void faultshim_casefold(const char *folder)
+{
+    g_caseFolder = folder ? folder : "";
+}
+
+int open(const char *path, int flags, ...)
+{
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = modeOf(flags, arguments);
+    va_end(arguments);
+    return openWith("open", AT_FDCWD, path, flags, mode);
+}
+
+int open64(const char *path, int flags, ...)
+{
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = modeOf(flags, arguments);
+    va_end(arguments);
+    return openWith("open", AT_FDCWD, path, flags, mode) ;
+}
+
+int openat(int dirfd, const char *path, int flags, ...)
+{
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = modeOf(flags, arguments);
+    va_end(arguments);
+    return openWith("openat", dirfd, path, flags, mode);
+}
+
+ssize_t write(int fd, const void *buffer, size_t size)
+{
+    if (failNow("write"))
+        return -1;
+    return real<ssize_t (*)(int, const void *, size_t)>("write")(fd, buffer, size);
+}
+
+ssize_t copy_file_range(int in, off64_t *inOffset, int out, off64_t *outOffset, size_t size, unsigned flags)
+{
+    if (failNow("copy_file_range"))
+        return -1;
+    return real<ssize_t (*)(int, off64_t *, int, off64_t *, size_t, unsigned)>("copy_file_range")(
+        in, inOffset, out, outOffset, size, flags);
+}
+
+int fsync(int fd)
+{
+    if (failNow("fsync"))
+        return -1;
+    return real<int (*)(int)>("fsync")(fd);
+}
+
+int rename(const char *from, const char *to)
+{
+    if (failNow("rename"))
+        return -1;
+    return real<int (*)(const char *, const char *)>("rename")(from, to);
+}
+
+int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned flags)
+{
+    if (failNow("renameat2"))
+        return -1;
+    if ((flags & RENAME_NOREPLACE) && takenInAnyCase(to)) {
+        errno = EEXIST;
+        return -1;
+    }
+    return real<int (*)(int, const char *, int, const char *, unsigned)>("renameat2")(fromDir, from, toDir, to,
+                                                                                     flags);
+}
+
+int link(const char *from, const char *to)
+{
+    if (failNow("link"))
+        return -1;
+    if (takenInAnyCase(to)) {
+        errno = EEXIST;
+        return -1;
+    }
+    return real<int (*)(const char *, const char *)>("link")(from, to);
+}
+
+int unlink(const char *path)
+{
+    if (failNow("unlink"))
+        return -1;
+    return real<int (*)(const char *)>("unlink")(path);
+}
+
+int fchmod(int fd, mode_t mode)
+{
+    if (failNow("fchmod"))
+        return -1;
+    return real<int (*)(int, mode_t)>("fchmod")(fd, mode);
+}
+
+int futimens(int fd, const struct timespec times[2])
+{
+    if (failNow("futimens"))
+        return -1;
+    return real<int (*)(int, const struct timespec *)>("futimens")(fd, times);
+}
+
+int mkdir(const char *path, mode_t mode)
+{
+    if (failNow("mkdir"))
+        return -1;
+    return real<int (*)(const char *, mode_t)>("mkdir")(path, mode);
+}
+
+int stat(const char *path, struct stat *info)
+{
+    std::string storage;
+    return real<int (*)(const char *, struct stat *)>("stat")(folded(path, storage), info);
+}
+
+int stat64(const char *path, struct stat64 *info)
+{
+    std::string storage;
+    return real<int (*)(const char *, struct stat64 *)>("stat64")(folded(path, storage), info);
+}
+
+// From now on every allocation by operator new leaves errno set to error (0: as it was), as
+// an allocator may on success.
+void faultshim_errno_after_new(int error)
+{
+    g_errnoAfterNew = error;
+}
+
+} // extern "C"
+
+void *operator new(std::size_t size)
+{
+    using New = void *(*)(std::size_t);
+    static const New next = reinterpret_cast<New>(::dlsym(RTLD_NEXT, "_Znwm"));
+    void *memory = next(size);
+    if (g_errnoAfterNew != 0)
+        errno = g_errnoAfterNew;
+    return memory;
+}
