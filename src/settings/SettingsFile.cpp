@@ -81,10 +81,8 @@ SettingsRead applySettingsLines(const QStringList &lines, Options &options)
     for (int index = 0; index < kLineCount; ++index) {
         const int lineNumber = index + 1;
         if (index >= lines.size()) {
-            read.problem = platform::Failure{
-                EINVAL, QStringLiteral("Input past end of file: %1 has only %2 lines")
-                            .arg(kSettingsFileName)
-                            .arg(lines.size())};
+            read.problem =
+                platform::Failure{platform::errors::InputPastEndOfFile, QStringLiteral("Input past end of file")};
             return read;
         }
         const QString &line = lines.at(index);
