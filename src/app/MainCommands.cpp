@@ -7,6 +7,7 @@
 #include "browse/FileListBox.h"
 #include "browse/FileListRules.h"
 #include "browse/InAction.h"
+#include "catalogue/AreaKeys.h"
 #include "fileops/frmRename.h"
 #include "platform/Desktop.h"
 #include "platform/FileDeletion.h"
@@ -126,15 +127,32 @@ void frmMain::mnuHelpTopics_Click()
         platform::showFailure(*failure);
 }
 
-void frmMain::Form_KeyPress(int key)
+bool frmMain::Form_KeyPress(int key)
 {
     if (key >= '1' && key <= '9') {
         const int group = key - '1';
-        if (cmbCatalog->count() > group)
-            cmbCatalog->setCurrentIndex(group);
-    } else if (key == ' ' && File1->ListCount() != 0) {
-        stepToNextFile();
+        if (cmbCatalog->count() <= group)
+            return false;
+        cmbCatalog->setCurrentIndex(group);
+        return true;
     }
+    if (key == ' ' && File1->ListCount() != 0)
+        stepToNextFile();
+    return false;
+}
+
+bool frmMain::sortByKey(QKeyCombination key)
+{
+    const catalogue::AreaRecord *area = catalogue::areaWithKey(lstAreaArchive, cmbCatalog->currentText(), key);
+    if (!area || cmbCatalog->currentIndex() < 0)
+        return false;
+    const QList<QListWidgetItem *> items = lstArea->findItems(area->name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (items.isEmpty())
+        return false;
+    // The user sees where the file goes.
+    lstArea->setCurrentItem(items.first());
+    lstArea_DblClick();
+    return true;
 }
 
 void frmMain::stepToNextFile()
@@ -153,13 +171,21 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_client && event->type() == QEvent::Resize)
         Form_Resize();
-    // The window sees every key before the control that has the focus, which still gets it.
+    // The window sees every key before the control that has the focus, which still gets it,
+    // unless the key chose a group or sorted the current file.
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto *widget = static_cast<QWidget *>(watched);
-        const QWidget *first = focusWidget() ? focusWidget() : this;
-        const QString text = static_cast<QKeyEvent *>(event)->text();
-        if (widget == first && widget->window() == this && text.size() == 1)
-            Form_KeyPress(text.at(0).unicode());
+        QWidget *window = widget->window();
+        const QWidget *first = window->focusWidget() ? window->focusWidget() : window;
+        if (widget == first && (window == this || window == &m_viewer)) {
+            const auto *press = static_cast<QKeyEvent *>(event);
+            if (!press->isAutoRepeat() && sortByKey(catalogue::pressedKey(press->key(), press->modifiers())))
+                return true;
+            // A digit that chose a group must not also move the focused list to a name
+            // starting with that digit: the next sort would send another file.
+            if (window == this && press->text().size() == 1 && Form_KeyPress(press->text().at(0).unicode()))
+                return true;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -1,12 +1,14 @@
 #include "app/frmMain.h"
 
 #include "about/frmSplash.h"
+#include "app/AreaListDelegate.h"
 #include "app/StartupLayout.h"
 #include "browse/DirListBox.h"
 #include "browse/DriveListBox.h"
 #include "browse/FileListBox.h"
 #include "browse/FileListRules.h"
 #include "browse/InAction.h"
+#include "catalogue/AreaKeys.h"
 #include "catalogue/AreaList.h"
 #include "catalogue/CatalogueFiles.h"
 #include "fileops/AreaTransfer.h"
@@ -26,6 +28,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
@@ -109,6 +112,7 @@ void frmMain::createControls()
     Dir1 = named(new browse::DirListBox(startFolder, m_client), "Dir1");
     cmbCatalog = named(new QComboBox(m_client), "cmbCatalog");
     lstArea = named(new QListWidget(m_client), "lstArea");
+    lstArea->setItemDelegate(new app::AreaListDelegate(lstArea));
     StatusBar1 = named(new QStatusBar(m_client), "StatusBar1");
     StatusBar1->setSizeGripEnabled(false);
     statusPanel1 = named(new QLabel(StatusBar1), "StatusBar1Panel1");
@@ -187,7 +191,14 @@ void frmMain::ReadAreaIni()
 void frmMain::cmbCatalog_Click()
 {
     lstArea->clear();
-    lstArea->addItems(catalogue::areaNamesOfGroup(lstAreaArchive, cmbCatalog->currentText()));
+    for (const catalogue::AreaRecord &area : catalogue::areasOfGroup(lstAreaArchive, cmbCatalog->currentText())) {
+        auto *item = new QListWidgetItem(area.name, lstArea);
+        if (const std::optional<QKeyCombination> key = catalogue::areaKey(area.shortcut)) {
+            const QString text = QKeySequence(*key).toString(QKeySequence::NativeText);
+            item->setData(app::AreaListDelegate::KeyRole, text);
+            item->setToolTip(QStringLiteral("%1 (key: %2)").arg(area.name, text));
+        }
+    }
 }
 
 QStringList frmMain::groupNames() const

@@ -60,8 +60,12 @@ public:
     void mnuAbout_Click();
     // Runs the command of the toolbar button with that key.
     void Toolbar1_ButtonClick(const QString &key);
-    // Digits 1 to 9 choose a group, the space bar steps to the next file.
-    void Form_KeyPress(int key);
+    // Digits 1 to 9 choose a group, the space bar steps to the next file. True when the key
+    // chose a group.
+    bool Form_KeyPress(int key);
+    // Sends the selected files to the area of the chosen group whose key this is, as a double
+    // click on it would; false when no area has the key.
+    bool sortByKey(QKeyCombination key);
     void DeleteCurrentFile();
     void SetWallpaper();
 

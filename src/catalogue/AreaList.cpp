@@ -4,18 +4,16 @@
 
 namespace catalogue {
 
-QStringList areaNamesOfGroup(const AreaArchive &archive, const QString &group)
+AreaArchive areasOfGroup(const AreaArchive &archive, const QString &group)
 {
-    QStringList names;
-    for (const AreaRecord &record : archive) {
-        if (record.group == group)
-            names.append(record.name);
-    }
-    std::stable_sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
-        const int folded = QString::compare(a, b, Qt::CaseInsensitive);
-        return folded != 0 ? folded < 0 : a < b;
+    AreaArchive areas;
+    std::ranges::copy_if(archive, std::back_inserter(areas),
+                         [&](const AreaRecord &record) { return record.group == group; });
+    std::ranges::stable_sort(areas, [](const AreaRecord &a, const AreaRecord &b) {
+        const int folded = QString::compare(a.name, b.name, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : a.name < b.name;
     });
-    return names;
+    return areas;
 }
 
 } // namespace catalogue

@@ -6,8 +6,8 @@
 
 namespace catalogue {
 
-// The names of the areas whose group field equals group exactly (letter case and blanks
-// count), in alphabetical order without regard to letter case; equal names stay listed twice.
-QStringList areaNamesOfGroup(const AreaArchive &archive, const QString &group);
+// The areas whose group field equals group exactly (letter case and blanks count), in
+// alphabetical order of their names without regard to letter case; equal names stay twice.
+AreaArchive areasOfGroup(const AreaArchive &archive, const QString &group);
 
 } // namespace catalogue

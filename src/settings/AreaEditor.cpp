@@ -2,6 +2,7 @@
 
 #include "browse/DirListBox.h"
 #include "browse/DriveListBox.h"
+#include "catalogue/AreaKeys.h"
 #include "catalogue/CatalogueEdits.h"
 #include "catalogue/CatalogueFiles.h"
 #include "fileops/frmCreateDir.h"
@@ -12,8 +13,10 @@
 #include "platform/Volumes.h"
 #include "settings/AreaAutoname.h"
 #include "settings/CatalogueHost.h"
+#include "settings/EditorLayout.h"
 
 #include <QComboBox>
+#include <QKeySequenceEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -59,7 +62,12 @@ AreaEditor::AreaEditor(CatalogueHost &host, std::function<Options()> options, QW
     btnAreaSave = placedTwips(button("btnAreaSave", "Save"), 120, 3240, 975, 375);
     btnAreaUpdate = placedTwips(button("btnAreaUpdate", "Update"), 120, 3240, 975, 375);
     cmdCreateDir = placedTwips(button("cmdCreateDir", "Create dir."), 1200, 3240, 975, 375);
-    btnAreaCancel = placedTwips(button("btnAreaCancel", "Cancel"), 2280, 3840, 975, 375);
+    btnAreaCancel = placedTwips(button("btnAreaCancel", "Cancel"), 2280, kBottomButtonsTop, 975, 375);
+    lblAreaKey = placedTwips(label("lblAreaKey", "Key:"), 120, kKeyRowTop, 495, 255);
+    keyArea = placedTwips(named(new QKeySequenceEdit(this), "keyArea"), 600, kKeyRowTop, 1935, 315);
+    lblAreaKey->setBuddy(keyArea);
+    // Qt 6.4's own clear button empties the text but keeps the key.
+    btnAreaKeyClear = placedTwips(button("btnAreaKeyClear", "Clear"), 2595, kKeyRowTop, 540, 315);
 
     connect(btnAreaAdd, &QPushButton::clicked, this, &AreaEditor::btnAreaAdd_Click);
     connect(btnAreaModify, &QPushButton::clicked, this, &AreaEditor::btnAreaModify_Click);
@@ -74,6 +82,8 @@ AreaEditor::AreaEditor(CatalogueHost &host, std::function<Options()> options, QW
     connect(cmbArea, &QComboBox::activated, this, &AreaEditor::cmbArea_Click);
     connect(drvArea, &browse::DriveListBox::Change, this, &AreaEditor::drvArea_Change);
     connect(dirArea, &browse::DirListBox::Change, this, &AreaEditor::dirArea_Change);
+    connect(keyArea, &QKeySequenceEdit::editingFinished, this, &AreaEditor::keyArea_Change);
+    connect(btnAreaKeyClear, &QPushButton::clicked, keyArea, &QKeySequenceEdit::clear);
     reset();
 }
 
@@ -89,7 +99,9 @@ void AreaEditor::reset()
     cmbAreaGroup->clear();
     cmbArea->clear();
     txtAreaAdd->setText(kInitialName);
+    keyArea->clear();
     m_selectedRecord = -1;
+    m_chosenShortcut.clear();
     setMode(Mode::Idle);
 }
 
@@ -109,7 +121,9 @@ void AreaEditor::setMode(Mode mode)
     txtAreaAdd->setVisible(adding);
     cmbArea->setVisible(modifying || removing);
     for (QWidget *control : {static_cast<QWidget *>(lblAreaPath), static_cast<QWidget *>(drvArea),
-                             static_cast<QWidget *>(dirArea), static_cast<QWidget *>(cmdCreateDir)})
+                             static_cast<QWidget *>(dirArea), static_cast<QWidget *>(cmdCreateDir),
+                             static_cast<QWidget *>(lblAreaKey), static_cast<QWidget *>(keyArea),
+                             static_cast<QWidget *>(btnAreaKeyClear)})
         control->setVisible(adding || modifying);
     btnAreaSave->setVisible(adding);
     btnAreaUpdate->setVisible(modifying);
@@ -171,6 +185,7 @@ void AreaEditor::listAreasOfGroup()
 {
     cmbArea->clear();
     m_selectedRecord = -1;
+    m_chosenShortcut.clear();
     if (!targetGroupChosen())
         return;
     const QString group = cmbAreaGroup->currentText();
@@ -193,6 +208,11 @@ void AreaEditor::cmbAreaGroup_Click()
 void AreaEditor::cmbArea_Click()
 {
     m_selectedRecord = -1;
+    m_chosenShortcut.clear();
+    // Adding starts from an area's folder, not from its key.
+    const bool modifying = !btnAreaUpdate->isHidden();
+    if (modifying)
+        keyArea->clear();
     const QString name = cmbArea->currentText();
     const QString group = cmbAreaGroup->currentText();
     const catalogue::AreaArchive &archive = m_host.areaArchive();
@@ -202,6 +222,10 @@ void AreaEditor::cmbArea_Click()
         if (record.name != name || record.group != group)
             continue;
         m_selectedRecord = i;
+        m_chosenShortcut = record.shortcut;
+        const std::optional<QKeyCombination> key = catalogue::areaKey(record.shortcut);
+        if (modifying)
+            keyArea->setKeySequence(key ? QKeySequence(*key) : QKeySequence());
         drvArea->setDrive(record.path);
         if (const platform::MaybeFailure failure = dirArea->setPath(record.path)) {
             // A folder deleted outside the program still leaves its record chosen.
@@ -280,15 +304,16 @@ void AreaEditor::btnAreaSave_Click()
         btnAreaCancel_Click();
         return;
     }
-    if (refuseDuplicate(name, -1))
+    if (refuseDuplicate(name, -1) || refuseKeyInUse(-1))
         return;
-    if (const platform::MaybeFailure failure =
-            catalogue::appendAreaRecord({name, cmbAreaGroup->currentText(), dirArea->Path(), QString()})) {
+    if (const platform::MaybeFailure failure = catalogue::appendAreaRecord(
+            {name, cmbAreaGroup->currentText(), dirArea->Path(), recordedShortcut()})) {
         platform::showFailure(*failure);
         return;
     }
     m_host.reloadAreas();
     txtAreaAdd->clear();
+    keyArea->clear();
 }
 
 void AreaEditor::btnAreaUpdate_Click()
@@ -299,12 +324,11 @@ void AreaEditor::btnAreaUpdate_Click()
         return;
     }
     // The area being changed does not count: changing only its folder keeps its name.
-    if (refuseDuplicate(name, m_selectedRecord))
+    if (refuseDuplicate(name, m_selectedRecord) || refuseKeyInUse(m_selectedRecord))
         return;
     catalogue::AreaArchive records = m_host.areaArchive();
-    // The changed area moves to the end of the file; its shortcut stays with it.
-    const catalogue::AreaRecord updated{name, cmbAreaGroup->currentText(), dirArea->Path(),
-                                        records.at(m_selectedRecord).shortcut};
+    // The changed area moves to the end of the file.
+    const catalogue::AreaRecord updated{name, cmbAreaGroup->currentText(), dirArea->Path(), shortcutToWrite()};
     records.removeAt(m_selectedRecord);
     records.append(updated);
     if (!writeAreas(records))
@@ -330,6 +354,47 @@ void AreaEditor::btnAreaDelete_Click()
     records.removeAt(m_selectedRecord);
     if (writeAreas(records))
         cmbAreaGroup_Click();
+}
+
+void AreaEditor::keyArea_Change()
+{
+    const QKeySequence recorded = keyArea->keySequence();
+    if (recorded.isEmpty())
+        return;
+    const catalogue::KeyCheck check = catalogue::checkAreaKey(recorded[0]);
+    if (!check.accepted) {
+        platform::message(check.refusal, platform::MessageIcon::Information);
+        keyArea->clear();
+    } else if (recorded.count() > 1) {
+        keyArea->setKeySequence(QKeySequence(recorded[0]));
+    }
+}
+
+bool AreaEditor::refuseKeyInUse(qsizetype exceptRecord)
+{
+    const QKeySequence key = keyArea->keySequence();
+    if (key.isEmpty())
+        return false;
+    const catalogue::AreaRecord *owner =
+        catalogue::areaWithKey(m_host.areaArchive(), cmbAreaGroup->currentText(), key[0], exceptRecord);
+    if (!owner)
+        return false;
+    platform::message(QStringLiteral("%1 is already the key of %2")
+                          .arg(key.toString(QKeySequence::NativeText), owner->name),
+                      platform::MessageIcon::Information);
+    return true;
+}
+
+QString AreaEditor::recordedShortcut() const
+{
+    const QKeySequence key = keyArea->keySequence();
+    return key.isEmpty() ? QString() : catalogue::shortcutText(key[0]);
+}
+
+QString AreaEditor::shortcutToWrite() const
+{
+    const QString recorded = recordedShortcut();
+    return recorded.isEmpty() && !catalogue::areaKey(m_chosenShortcut) ? m_chosenShortcut : recorded;
 }
 
 void AreaEditor::cmdCreateDir_Click()

@@ -7,6 +7,7 @@
 #include <functional>
 
 class QComboBox;
+class QKeySequenceEdit;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -47,6 +48,8 @@ public:
     void drvArea_Change();
     void dirArea_Change();
     void cmdCreateDir_Click();
+    // A key was recorded: only its first key counts, and a key the main window keeps is refused.
+    void keyArea_Change();
 
     QPushButton *btnAreaAdd;
     QPushButton *btnAreaModify;
@@ -64,6 +67,9 @@ public:
     QPushButton *btnAreaUpdate;
     QPushButton *cmdCreateDir;
     QPushButton *btnAreaCancel;
+    QLabel *lblAreaKey;
+    QKeySequenceEdit *keyArea;
+    QPushButton *btnAreaKeyClear;
 
 signals:
     // The create-directory dialog closed: the settings dialog is active again.
@@ -77,6 +83,11 @@ private:
     void listAreasOfGroup();
     bool targetGroupChosen() const;
     bool refuseDuplicate(const QString &name, qsizetype exceptRecord);
+    bool refuseKeyInUse(qsizetype exceptRecord);
+    QString recordedShortcut() const;
+    // The shortcut field an update writes: the recorded key; with none, the chosen record's own
+    // field when that held something other than a key, which is kept as it is.
+    QString shortcutToWrite() const;
     // Replaces the areas file; false (after the error box) when it could not be written.
     bool writeAreas(const catalogue::AreaArchive &records);
 
@@ -84,6 +95,7 @@ private:
     std::function<Options()> m_options;
     // The archive index of the record last chosen in cmbArea; -1 when none is.
     qsizetype m_selectedRecord = -1;
+    QString m_chosenShortcut;
     QString m_lastGeneratedName;
 };
 

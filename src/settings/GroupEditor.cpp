@@ -7,6 +7,7 @@
 #include "platform/Screen.h"
 #include "settings/AreaEditor.h"
 #include "settings/CatalogueHost.h"
+#include "settings/EditorLayout.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -45,7 +46,7 @@ GroupEditor::GroupEditor(CatalogueHost &host, AreaEditor &areaEditor, QWidget *p
     btnCatalogAddSave = placedTwips(button("btnCatalogAddSave", "Save"), 120, 1320, 975, 375);
     btnCatalogRemoveDelete = placedTwips(button("btnCatalogRemoveDelete", "Delete"), 120, 1320, 975, 375);
     btnCatalogModifyRename = placedTwips(button("btnCatalogModifyRename", "Rename"), 120, 1680, 975, 375);
-    btnCatalogSettingsCancel = placedTwips(button("btnCatalogSettingsCancel", "Cancel"), 2040, 3840, 975, 375);
+    btnCatalogSettingsCancel = placedTwips(button("btnCatalogSettingsCancel", "Cancel"), 2040, kBottomButtonsTop, 975, 375);
 
     connect(btnCatalogAdd, &QPushButton::clicked, this, &GroupEditor::btnCatalogAdd_Click);
     connect(btnCatalogModify, &QPushButton::clicked, this, &GroupEditor::btnCatalogModify_Click);

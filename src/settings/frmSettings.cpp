@@ -4,6 +4,7 @@
 #include "platform/Naming.h"
 #include "platform/Screen.h"
 #include "settings/AreaEditor.h"
+#include "settings/EditorLayout.h"
 #include "settings/GroupEditor.h"
 
 #include <QCheckBox>
@@ -81,14 +82,15 @@ QWidget *frmSettings::createGroupAndAreaTab(settings::CatalogueHost &catalogue)
     tab->setFont(font);
     FrameSubjectSettings = new settings::AreaEditor(catalogue, [this] { return options(); }, tab);
     FrameCatalogSettings = new settings::GroupEditor(catalogue, *FrameSubjectSettings, tab);
-    platform::setChildGeometryTwips(FrameCatalogSettings, QRectF(120, 360, 3135, 4335));
-    platform::setChildGeometryTwips(FrameSubjectSettings, QRectF(3360, 360, 3375, 4335));
-    tab->setMinimumSize(platform::twipsToPixels(3360 + 3375 + 120), platform::twipsToPixels(360 + 4335 + 120));
+    using namespace settings;
+    platform::setChildGeometryTwips(FrameCatalogSettings, QRectF(120, kFrameTop, 3135, kFrameHeight));
+    platform::setChildGeometryTwips(FrameSubjectSettings, QRectF(3360, kFrameTop, 3375, kFrameHeight));
+    tab->setMinimumSize(platform::twipsToPixels(3360 + 3375 + 120), platform::twipsToPixels(kFrameTop + kFrameHeight + 120));
     connect(FrameSubjectSettings, &settings::AreaEditor::createDirClosed, this, &frmSettings::ReadSettings);
 
     cmdExitSettings = named(new QPushButton(QStringLiteral("Exit settings"), FrameSubjectSettings),
                             "cmdExitSettings");
-    platform::setChildGeometryTwips(cmdExitSettings, QRectF(120, 3840, 975, 375));
+    platform::setChildGeometryTwips(cmdExitSettings, QRectF(120, kBottomButtonsTop, 975, 375));
     connect(cmdExitSettings, &QPushButton::clicked, this, &QDialog::reject);
     return tab;
 }

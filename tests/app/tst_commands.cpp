@@ -174,14 +174,14 @@ private slots:
         harness.writeProgramFile(QStringLiteral("MSAREA.INI"), "AREA=x\r\nGROUP=C\r\nPATH=/x\r\nSHORTCUT=\r\n");
         harness.start();
         frmMain &main = harness.main();
-        // The focused control still gets the key.
+        // The focused control still gets a digit that chose no group.
         main.lstArea->setFocus();
         KeyCounter counter;
         main.lstArea->installEventFilter(&counter);
         QTest::keyClick(main.lstArea, key);
         QCOMPARE(main.cmbCatalog->currentIndex(), selected);
         QCOMPARE(main.lstArea->count(), selected == 2 ? 1 : 0);
-        QCOMPARE(counter.presses, 1);
+        QCOMPARE(counter.presses, selected >= 0 ? 0 : 1);
     }
 
     void spaceStepsThroughTheFiles()

@@ -29,7 +29,8 @@ const QStringList kFolders{"areas/cats", "areas/dogs", "areas/beach", "areas/mor
 const QStringList kEditorControls{"btnAreaAdd",    "btnAreaModify", "btnAreaRemove", "lblGroup",
                                   "cmbAreaGroup",  "lblAreaName",   "txtAreaAdd",    "cmbArea",
                                   "lblAreaPath",   "drvArea",       "btnAreaDelete", "dirArea",
-                                  "btnAreaSave",   "btnAreaUpdate", "cmdCreateDir",  "btnAreaCancel"};
+                                  "btnAreaSave",   "btnAreaUpdate", "cmdCreateDir",  "btnAreaCancel",
+                                  "lblAreaKey",    "keyArea",       "btnAreaKeyClear"};
 const QStringList kModeButtons{"btnAreaAdd", "btnAreaModify", "btnAreaRemove", "btnAreaCancel"};
 
 struct Fixture : SettingsFixture {
@@ -85,10 +86,12 @@ private slots:
         const QStringList idle{"btnAreaAdd", "btnAreaModify", "btnAreaRemove", "btnAreaCancel"};
         const QStringList adding{"btnAreaAdd", "btnAreaModify", "btnAreaRemove", "lblGroup", "cmbAreaGroup",
                                  "lblAreaName", "txtAreaAdd", "lblAreaPath", "drvArea", "dirArea",
-                                 "btnAreaSave", "cmdCreateDir", "btnAreaCancel"};
+                                 "btnAreaSave", "cmdCreateDir", "btnAreaCancel", "lblAreaKey", "keyArea",
+                                 "btnAreaKeyClear"};
         const QStringList modifying{"btnAreaAdd", "btnAreaModify", "btnAreaRemove", "lblGroup", "cmbAreaGroup",
                                     "lblAreaName", "cmbArea", "lblAreaPath", "drvArea", "dirArea",
-                                    "btnAreaUpdate", "cmdCreateDir", "btnAreaCancel"};
+                                    "btnAreaUpdate", "cmdCreateDir", "btnAreaCancel", "lblAreaKey", "keyArea",
+                                    "btnAreaKeyClear"};
         const QStringList removing{"btnAreaAdd", "btnAreaModify", "btnAreaRemove", "lblGroup", "cmbAreaGroup",
                                    "lblAreaName", "cmbArea", "btnAreaDelete", "btnAreaCancel"};
         const QStringList modeButtons{"btnAreaAdd", "btnAreaModify", "btnAreaRemove"};

@@ -15,9 +15,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 
-SettingsFixture::SettingsFixture(const QByteArray &groups, const QByteArray &areas, const QStringList &folders)
+SettingsFixture::SettingsFixture(const QByteArray &groups, const QByteArray &areas, const QStringList &folders,
+                                 const QStringList &files)
 {
-    start(groups, areas, folders);
+    start(groups, areas, folders, files);
 }
 
 SettingsFixture::SettingsFixture(const QStringList &files)
@@ -27,8 +28,10 @@ SettingsFixture::SettingsFixture(const QStringList &files)
     harness.start();
 }
 
-void SettingsFixture::start(const QByteArray &groups, const QByteArray &areas, const QStringList &folders)
+void SettingsFixture::start(const QByteArray &groups, const QByteArray &areas, const QStringList &folders,
+                            const QStringList &files)
 {
+    testsupport::createFiles(root(), files);
     // Autoname strips the folders down to the tree's root: "areas/cats" is named "areas-cats".
     settings::Options options;
     const QString below = root().mid(platform::volumeOf(root()).size());

@@ -13,8 +13,10 @@ class SettingsFixture {
     QTemporaryDir m_root; // first made, last removed
 
 public:
-    // Folders made under the root before the program starts.
-    SettingsFixture(const QByteArray &groups, const QByteArray &areas, const QStringList &folders = {});
+    // Folders and files (pictures for picture names) made under the root before the program
+    // starts in it.
+    SettingsFixture(const QByteArray &groups, const QByteArray &areas, const QStringList &folders = {},
+                    const QStringList &files = {});
     // Nothing in the program directory: the program's very first start, in the tree's root
     // holding these files.
     explicit SettingsFixture(const QStringList &files);
@@ -50,7 +52,8 @@ public:
     ProgramHarness harness;
 
 private:
-    void start(const QByteArray &groups, const QByteArray &areas, const QStringList &folders);
+    void start(const QByteArray &groups, const QByteArray &areas, const QStringList &folders,
+               const QStringList &files);
 };
 
 // The four lines of an area record as the areas file holds them.
