@@ -52,12 +52,19 @@ void frmMain::createMenus()
     mnuSplitt = named(mnuFile->addSeparator(), "mnuSplitt");
     mnuExit = named(mnuFile->addAction(QStringLiteral("E&xit")), "mnuExit");
     mnuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    mnuEdit = named(menuBar()->addMenu(QStringLiteral("&Edit")), "mnuEdit");
+    mnuUndo = named(mnuEdit->addAction(QStringLiteral("Undo")), "mnuUndo");
+    mnuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mnuRedo = named(mnuEdit->addAction(QStringLiteral("Redo")), "mnuRedo");
+    mnuRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     mnuSettings = named(menuBar()->addAction(QStringLiteral("&Settings")), "mnuSettings");
     mnuHelp = named(menuBar()->addMenu(QStringLiteral("&Help")), "mnuHelp");
     mnuHelpTopics = named(mnuHelp->addAction(QStringLiteral("Marrowby Shelfmaster &Help")), "mnuHelpTopics");
     mnuAbout = named(mnuHelp->addAction(QStringLiteral("&About Shelfmaster")), "mnuAbout");
 
     connect(mnuRename, &QAction::triggered, this, &frmMain::mnuRename_Click);
+    connect(mnuUndo, &QAction::triggered, this, &frmMain::mnuUndo_Click);
+    connect(mnuRedo, &QAction::triggered, this, &frmMain::mnuRedo_Click);
     connect(mnuDelete, &QAction::triggered, this, &frmMain::mnuDelete_Click);
     connect(mnuExit, &QAction::triggered, this, &frmMain::mnuExit_Click);
     connect(mnuSettings, &QAction::triggered, this, &frmMain::mnuSettings_Click);
@@ -224,8 +231,68 @@ void frmMain::ShellDeleteFile(const QString &path)
 {
     const bool toTrash = m_settings->chkDeleteRecycle->checkState() == Qt::Checked;
     const bool confirm = m_settings->chkPromptDelete->checkState() == Qt::Checked;
-    if (platform::deleteFile(path, toTrash, confirm) != 0)
+    const bool declined = confirm && !platform::confirmDeletion(path, toTrash);
+    // Only a delete to the trash can be undone.
+    const platform::MaybeFailure failure =
+        declined ? std::nullopt : toTrash ? m_journal->trash(path) : platform::deleteForGood(path);
+    if (declined || failure)
         platform::message(QStringLiteral("Error occurred!"), platform::MessageIcon::Critical);
+    updateUndoActions();
+}
+
+void frmMain::updateUndoActions()
+{
+    mnuUndo->setText(m_journal->undoText());
+    mnuUndo->setEnabled(m_journal->canUndo());
+    mnuRedo->setText(m_journal->redoText());
+    mnuRedo->setEnabled(m_journal->canRedo());
+    if (const std::optional<platform::Failure> failure = m_journal->writeFailure(); failure && !m_journalFailureShown) {
+        m_journalFailureShown = true;
+        platform::message(QStringLiteral("The undo journal cannot be written, so undo will not cover everything: ") +
+                              failure->text(),
+                          platform::MessageIcon::Information);
+    }
+}
+
+void frmMain::mnuUndo_Click()
+{
+    showUndoResult(m_journal->undo(), QStringLiteral("Undo could not put these files back:"));
+}
+
+void frmMain::mnuRedo_Click()
+{
+    showUndoResult(m_journal->redo(), QStringLiteral("Redo could not move these files again:"));
+}
+
+void frmMain::showUndoResult(const fileops::UndoResult &result, const QString &refusalHeading)
+{
+    // The first file back in the folder on show becomes the current file.
+    const QString shown = Dir1->Path();
+    const auto here = std::ranges::find_if(result.restored, [&](const QString &path) {
+        return platform::parentFolder(path) == shown;
+    });
+    if (here == result.restored.end()) {
+        RefreshAndReselect();
+    } else {
+        if (const platform::MaybeFailure failure = File1->Refresh())
+            platform::showFailure(*failure);
+        showFileListStatus();
+        const QString name = here->mid(here->lastIndexOf(QLatin1Char('/')) + 1);
+        for (int i = 0; i < File1->ListCount(); ++i) {
+            if (File1->List(i) == name) {
+                {
+                    const browse::InAction quiet(bInAction);
+                    File1->setSelected(i, true);
+                }
+                File1_Click();
+                break;
+            }
+        }
+    }
+    if (!result.refusals.isEmpty())
+        platform::message(refusalHeading + QLatin1Char('\n') + result.refusals.join(QLatin1Char('\n')),
+                          platform::MessageIcon::Information);
+    updateUndoActions();
 }
 
 void frmMain::mnuRename_Click()
@@ -234,7 +301,8 @@ void frmMain::mnuRename_Click()
     if (File1->ListCount() == 0 || File1->ListIndex() < 0 ||
         (File1->ListIndex() == 0 && !File1->Selected(0)))
         return;
-    m_renameDialog = new frmRename(*File1, *Dir1, this);
+    m_renameDialog = new frmRename(*File1, *Dir1, *m_journal, this);
+    connect(m_renameDialog, &QDialog::finished, this, &frmMain::updateUndoActions);
     m_renameDialog->show();
     m_renameDialog->txtNewFilename->setFocus();
     setEnabled(false);

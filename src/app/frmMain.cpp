@@ -16,6 +16,7 @@
 #include "platform/Folders.h"
 #include "platform/MessageBox.h"
 #include "platform/Naming.h"
+#include "platform/ProgramDirectory.h"
 #include "platform/Screen.h"
 #include "platform/Volumes.h"
 #include "quickgroup/frmQuickGroup.h"
@@ -66,6 +67,7 @@ frmMain::frmMain(frmImage &viewer, frmQuickGroup &palette, QWidget *parent)
     , m_palette(palette)
     , m_settings(new frmSettings(*this, this))
     , m_client(new QWidget(this))
+    , m_journal(std::make_unique<fileops::UndoJournal>(platform::programFile(QStringLiteral("SHELFMASTER.UNDO"))))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Shelfmaster v1.4 - marrowby production 1999"));
@@ -150,6 +152,11 @@ void frmMain::Form_Load()
     placeWindows();
     Dir1_Change();
     m_settings->ReadSettings();
+    if (const std::optional<QString> aside = m_journal->load())
+        platform::message(QStringLiteral("The undo journal could not be read. It was set aside as ") + *aside +
+                              QStringLiteral(", and undo starts afresh."),
+                          platform::MessageIcon::Information);
+    updateUndoActions();
 }
 
 void frmMain::placeWindows()
@@ -381,6 +388,8 @@ void frmMain::lstArea_DblClick()
         return;
     const QString area = lstArea->currentItem() ? lstArea->currentItem()->text() : QString();
     const QString group = cmbCatalog->currentText();
+    // One double click is one step to undo, whatever number of files it sends.
+    m_journal->beginStep(copyIsDefault() ? fileops::StepKind::Copy : fileops::StepKind::Move, area);
     for (iCount = 0; iCount < File1->ListCount(); ++iCount) {
         if (!File1->Selected(iCount))
             continue;
@@ -400,6 +409,8 @@ void frmMain::lstArea_DblClick()
             TransferFileToArea();
         }
     }
+    m_journal->endStep();
+    updateUndoActions();
     RefreshAndReselect();
 }
 
@@ -411,8 +422,8 @@ void frmMain::TransferFileToArea()
     const fileops::NameLookup existing = fileops::findVisibleName(areaPath, name);
     platform::MaybeFailure failure = existing.failure;
     if (!failure && !existing.found)
-        failure = fileops::transferFile(fullPathOf(name), target,
-                                        copyIsDefault() ? fileops::Transfer::Copy : fileops::Transfer::Move);
+        failure = m_journal->transfer(fullPathOf(name), target,
+                                      copyIsDefault() ? fileops::Transfer::Copy : fileops::Transfer::Move);
     if (existing.found || (failure && failure->number == platform::errors::FileAlreadyExists))
         platform::message(target + QStringLiteral(" already exist"), platform::MessageIcon::Information);
     else if (failure && failure->number == platform::errors::PathNotFound)

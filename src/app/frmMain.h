@@ -2,10 +2,12 @@
 
 #include "app/MainLayout.h"
 #include "catalogue/AreaRecord.h"
+#include "fileops/UndoJournal.h"
 #include "settings/CatalogueHost.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
 
 class QAction;
 class QComboBox;
@@ -53,6 +55,8 @@ public:
     // Sends every selected file to the double-clicked area of the chosen group.
     void lstArea_DblClick();
     void mnuSettings_Click();
+    void mnuUndo_Click();
+    void mnuRedo_Click();
     void mnuExit_Click();
     void mnuRename_Click();
     void mnuDelete_Click();
@@ -97,6 +101,9 @@ public:
     QAction *mnuDelete;
     QAction *mnuSplitt;
     QAction *mnuExit;
+    QMenu *mnuEdit;
+    QAction *mnuUndo;
+    QAction *mnuRedo;
     QAction *mnuSettings;
     QMenu *mnuHelp;
     QAction *mnuHelpTopics;
@@ -131,6 +138,9 @@ private:
     void chooseGroup(const std::optional<QString> &group);
 
     void createMenus();
+    // The undo and redo entries say what they would do, and are off when there is nothing to do.
+    void updateUndoActions();
+    void showUndoResult(const fileops::UndoResult &result, const QString &refusalHeading);
     void createToolbar();
     void createControls();
     void ShellDeleteFile(const QString &path);
@@ -158,4 +168,6 @@ private:
     QPointer<frmShPics> m_pictureWindow;
     QPointer<frmShMovie> m_movieWindow;
     QPointer<frmRename> m_renameDialog;
+    std::unique_ptr<fileops::UndoJournal> m_journal;
+    bool m_journalFailureShown = false;
 };

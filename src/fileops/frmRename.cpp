@@ -3,7 +3,7 @@
 #include "browse/DirListBox.h"
 #include "browse/FileListBox.h"
 #include "browse/FileListRules.h"
-#include "fileops/FileTransfer.h"
+#include "fileops/UndoJournal.h"
 #include "platform/FileNames.h"
 #include "platform/Folders.h"
 #include "platform/MessageBox.h"
@@ -15,7 +15,8 @@
 #include <QPushButton>
 #include <QStyle>
 
-frmRename::frmRename(browse::FileListBox &files, const browse::DirListBox &folders, QWidget *mainWindow)
+frmRename::frmRename(browse::FileListBox &files, const browse::DirListBox &folders, fileops::UndoJournal &journal,
+                     QWidget *mainWindow)
     // No parent: the main window is disabled while the dialog is open, and a disabled window
     // disables the windows it owns.
     : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
@@ -26,6 +27,7 @@ frmRename::frmRename(browse::FileListBox &files, const browse::DirListBox &folde
     , cmdCancel(new QPushButton(QStringLiteral("Cancel"), this))
     , m_files(files)
     , m_folders(folders)
+    , m_journal(journal)
     , m_mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("frmRename"));
@@ -71,7 +73,7 @@ void frmRename::cmdRename_Click()
     }
     const int saved = m_files.ListIndex();
     if (const platform::MaybeFailure failure =
-            fileops::renameFile(platform::joinPath(m_folders.Path(), oldName), newPath)) {
+            m_journal.rename(platform::joinPath(m_folders.Path(), oldName), newPath)) {
         reportFailure(*failure, newPath);
         return;
     }

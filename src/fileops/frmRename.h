@@ -8,6 +8,10 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace fileops {
+class UndoJournal;
+}
+
 namespace browse {
 class DirListBox;
 class FileListBox;
@@ -19,7 +23,9 @@ class frmRename : public QDialog {
     Q_OBJECT
 
 public:
-    frmRename(browse::FileListBox &files, const browse::DirListBox &folders, QWidget *mainWindow);
+    // Renames through the journal, so the rename can be undone.
+    frmRename(browse::FileListBox &files, const browse::DirListBox &folders, fileops::UndoJournal &journal,
+              QWidget *mainWindow);
 
     QLabel *Picture1;
     QLabel *Label1;
@@ -36,5 +42,6 @@ private:
 
     browse::FileListBox &m_files;
     const browse::DirListBox &m_folders;
+    fileops::UndoJournal &m_journal;
     QWidget *m_mainWindow;
 };
