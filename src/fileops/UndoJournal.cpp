@@ -166,7 +166,7 @@ bool UndoJournal::replay(const QList<QByteArray> &lines)
                 file->pending = true;
             else
                 step->files.removeAt(f[2].toInt());
-        } else if (what == "at" && f.size() == 11) {
+        } else if (what == "at" && f.size() == 10) {
             JournalFile *file = fileAt(f[2]);
             if (!file || (f[3] != "T" && f[3] != "S"))
                 return false;
