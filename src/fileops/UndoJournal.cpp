@@ -106,8 +106,8 @@ std::optional<QString> UndoJournal::load()
         return std::nullopt; // no journal yet
     QList<QByteArray> lines = file.readAll().split('\n');
     file.close();
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
+    // A line without its end was being written when the program stopped: it never happened.
+    lines.removeLast();
     if (lines.isEmpty() || lines.first() != kHeader || !replay(lines.mid(1))) {
         m_done.clear();
         m_undone.clear();

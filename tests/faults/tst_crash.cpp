@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "fileops/UndoJournal.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -39,7 +40,10 @@ class TestCrash : public QObject {
     QString m_otherFileSystem;
     QByteArray m_contents;
 
-    QString helper() const { return QCoreApplication::applicationDirPath() + "/crashhelper"; }
+    QString helper(const char *name = "crashhelper") const
+    {
+        return QCoreApplication::applicationDirPath() + '/' + QLatin1String(name);
+    }
 
     // Starts the helper on fresh files; with a kill point, kills it there.
     qint64 run(const QString &source, const QString &target, const QString &settings, int killAfterMs)
@@ -119,6 +123,82 @@ private slots:
         }
         qInfo("%d runs over %lld ms of work: whole at the source %d times, at the target %d times", kRuns,
               whole, atSource, atTarget);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+    }
+
+    // A sort of several files to another file system, its undo and its redo, killed at random
+    // points: the next start finds every file exactly once, no temporary file, and a journal
+    // that says where each file is.
+    void undoJournalKilledAtRandomPoints()
+    {
+        if (m_otherFileSystem.isEmpty())
+            SHELFMASTER_SKIP("no second file system here");
+        constexpr int kFiles = 12;
+        QTemporaryDir here;
+        const QString from = here.filePath("source");
+        const QString to = m_otherFileSystem + "/area";
+        const QString journalPath = here.filePath("SHELFMASTER.UNDO");
+        const auto contentOf = [&](int i) { return m_contents.mid(i * 65536, 1024 * 1024); };
+        const auto prepare = [&] {
+            QDir(from).removeRecursively();
+            QDir(to).removeRecursively();
+            QDir().mkpath(from);
+            QDir().mkpath(to);
+            QFile::remove(journalPath);
+            for (int i = 0; i < kFiles; ++i)
+                writeBytes(from + QStringLiteral("/f%1.jpg").arg(i), contentOf(i));
+        };
+        const auto runHelper = [&](int killAfterMs) {
+            QProcess process;
+            QElapsedTimer timer;
+            process.start(helper("undohelper"), {journalPath, from, to, QString::number(kFiles)});
+            timer.start();
+            if (!process.waitForStarted())
+                qFatal("the undo helper does not start");
+            if (killAfterMs >= 0) {
+                QThread::msleep(ulong(killAfterMs));
+                process.kill();
+            }
+            process.waitForFinished(60000);
+            return killAfterMs >= 0 || process.exitCode() == 0 ? timer.elapsed() : qint64(-1);
+        };
+
+        prepare();
+        const qint64 whole = runHelper(-1);
+        QVERIFY(whole >= 0);
+        QRandomGenerator generator(61206);
+        QStringList faults;
+        for (int run = 0; run < 30; ++run) {
+            prepare();
+            const int killAfter = generator.bounded(int(whole * 12 / 10) + 1);
+            runHelper(killAfter);
+            fileops::UndoJournal journal(journalPath); // the next start
+            if (journal.load())
+                faults << QStringLiteral("run %1: journal set aside").arg(run);
+            for (int i = 0; i < kFiles; ++i) {
+                const QString name = QStringLiteral("/f%1.jpg").arg(i);
+                const bool atSource = QFileInfo::exists(from + name);
+                const bool atTarget = QFileInfo::exists(to + name);
+                if (atSource == atTarget)
+                    faults << QStringLiteral("run %1 (%2 ms): %3 %4").arg(run).arg(killAfter).arg(name,
+                                 atSource ? "is in two places" : "is lost");
+                else if (readBytes((atSource ? from : to) + name) != contentOf(i))
+                    faults << QStringLiteral("run %1 (%2 ms): %3 damaged").arg(run).arg(killAfter).arg(name);
+            }
+            for (const QString &folder : {from, to}) {
+                for (const QString &name : testsupport::folderEntries(folder)) {
+                    if (name.startsWith(".shelfmaster-"))
+                        faults << QStringLiteral("run %1 (%2 ms): %3 left").arg(run).arg(killAfter).arg(name);
+                }
+            }
+            for (const fileops::JournalStep &step : journal.doneSteps()) {
+                for (const fileops::JournalFile &file : step.files) {
+                    if (!QFileInfo::exists(QFile::decodeName(file.atTarget ? file.target : file.source)))
+                        faults << QStringLiteral("run %1 (%2 ms): the journal has %3 where it is not").arg(run).arg(killAfter).arg(QString::fromUtf8(file.source));
+                }
+            }
+        }
+        qInfo("30 runs over %lld ms of sorting, undoing and redoing %d files", whole, kFiles);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
     }
 };
