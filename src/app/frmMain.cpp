@@ -80,6 +80,7 @@ frmMain::frmMain(frmImage &viewer, frmQuickGroup &palette, QWidget *parent)
     connect(&m_palette, &frmQuickGroup::groupLabelClicked, this, &frmMain::lblGroup_Click);
     connect(&m_viewer, &frmImage::Image1Clicked, this, &frmMain::Image1_Click);
     connect(m_settings, &frmSettings::defaultActionRead, this, &frmMain::showDefaultAction);
+    connect(m_settings, &frmSettings::moreKindsRead, this, &frmMain::showFileKinds);
     // The options the program works with are always those of the file once the dialog closed.
     connect(m_settings, &QDialog::finished, m_settings, &frmSettings::ReadSettings);
 }
@@ -286,6 +287,18 @@ void frmMain::Dir1_Change()
         btnDelete->setEnabled(false);
 }
 
+void frmMain::showFileKinds(bool moreKinds)
+{
+    const browse::FileKinds kinds = moreKinds ? browse::FileKinds::Today : browse::FileKinds::Classic;
+    if (File1->fileKinds() == kinds)
+        return;
+    File1->setFileKinds(kinds);
+    // Before the start-up opened a folder there is nothing to read again.
+    if (File1->Path().isEmpty())
+        return;
+    RefreshAndReselect();
+}
+
 void frmMain::showFileListStatus()
 {
     statusPanel1->setText(browse::fileListStatus(File1->ListCount(), Dir1->Path()));
@@ -327,7 +340,7 @@ void frmMain::File1_Click()
     m_activeFilePath.clear();
     const QString name = File1->FileName();
     btnDelete->setEnabled(true);
-    if (!browse::isPictureName(name)) {
+    if (!browse::isPictureName(name, File1->fileKinds())) {
         m_viewer.clearPicture();
         return;
     }
@@ -346,7 +359,7 @@ void frmMain::File1_DblClick()
 {
     m_activeFilePath.clear();
     const QString name = File1->FileName();
-    if (browse::isMovieName(name)) {
+    if (browse::isMovieName(name, File1->fileKinds())) {
         m_activeFilePath = fullPathOf(name);
         m_viewer.clearPicture();
         if (m_movieWindow) {
@@ -357,7 +370,7 @@ void frmMain::File1_DblClick()
         connect(m_movieWindow, &frmShMovie::closed, this, [this] { setEnabled(true); });
         m_movieWindow->show();
         m_movieWindow->Form_Load();
-    } else if (browse::isPictureName(name)) {
+    } else if (browse::isPictureName(name, File1->fileKinds())) {
         m_activeFilePath = fullPathOf(name);
         Image1_Click();
     }

@@ -155,6 +155,7 @@ private:
     void Dir1_Change();
     void showFileListStatus();
     void showDefaultAction(bool moveIsDefault);
+    void showFileKinds(bool moreKinds);
     bool copyIsDefault() const;
     void TransferFileToArea();
     QString fullPathOf(const QString &name) const;

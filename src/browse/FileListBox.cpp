@@ -49,7 +49,7 @@ platform::MaybeFailure FileListBox::Refresh()
     QStringList names;
     if (!read.failure) {
         for (platform::FolderEntry &entry : read.entries) {
-            if (entry.kind == platform::EntryKind::File && isListedFileName(entry.name))
+            if (entry.kind == platform::EntryKind::File && isListedFileName(entry.name, m_kinds))
                 names.append(std::move(entry.name));
         }
         sortFileNames(names);

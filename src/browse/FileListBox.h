@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browse/FileListRules.h"
 #include "platform/Failure.h"
 
 #include <QAbstractListModel>
@@ -38,6 +39,9 @@ public:
     platform::MaybeFailure setPath(const QString &path);
     // Reads the folder again; afterwards nothing is selected and there is no current item.
     platform::MaybeFailure Refresh();
+    // Which kinds of files the list shows; takes effect with the next read of the folder.
+    void setFileKinds(FileKinds kinds) { m_kinds = kinds; }
+    FileKinds fileKinds() const { return m_kinds; }
 
     int ListCount() const { return int(m_model.names().size()); }
     // The current item, -1 when there is none.
@@ -60,6 +64,7 @@ protected:
 private:
     FileListModel m_model;
     QString m_path;
+    FileKinds m_kinds = FileKinds::Classic;
 };
 
 } // namespace browse

@@ -14,27 +14,48 @@ bool endsInOneOf(const QString &name, std::initializer_list<QLatin1StringView> e
     });
 }
 
+bool isTodaysPicture(const QString &name)
+{
+    return endsInOneOf(name, {QLatin1StringView("PNG"), QLatin1StringView("WEBP"), QLatin1StringView("TIF"),
+                              QLatin1StringView("TIFF"), QLatin1StringView("HEIC"), QLatin1StringView("HEIF"),
+                              QLatin1StringView("AVIF")});
+}
+
+bool isTodaysMovie(const QString &name)
+{
+    return endsInOneOf(name, {QLatin1StringView("MP4"), QLatin1StringView("MKV"), QLatin1StringView("WEBM"),
+                              QLatin1StringView("3GP"), QLatin1StringView("M4V")});
+}
+
 } // namespace
 
-bool isListedFileName(const QString &name)
+bool isListedFileName(const QString &name, FileKinds kinds)
 {
-    return !name.startsWith(QLatin1Char('.')) &&
-           endsInOneOf(name, {QLatin1StringView(".jpg"), QLatin1StringView(".gif"),
-                              QLatin1StringView(".bmp"), QLatin1StringView(".jpeg"),
-                              QLatin1StringView(".mov"), QLatin1StringView(".mpeg"),
-                              QLatin1StringView(".mpg"), QLatin1StringView(".avi")});
+    if (name.startsWith(QLatin1Char('.')))
+        return false;
+    if (endsInOneOf(name, {QLatin1StringView(".jpg"), QLatin1StringView(".gif"), QLatin1StringView(".bmp"),
+                           QLatin1StringView(".jpeg"), QLatin1StringView(".mov"), QLatin1StringView(".mpeg"),
+                           QLatin1StringView(".mpg"), QLatin1StringView(".avi")}))
+        return true;
+    return kinds == FileKinds::Today &&
+           endsInOneOf(name, {QLatin1StringView(".png"), QLatin1StringView(".webp"), QLatin1StringView(".tif"),
+                              QLatin1StringView(".tiff"), QLatin1StringView(".heic"), QLatin1StringView(".heif"),
+                              QLatin1StringView(".avif"), QLatin1StringView(".mp4"), QLatin1StringView(".mkv"),
+                              QLatin1StringView(".webm"), QLatin1StringView(".3gp"), QLatin1StringView(".m4v")});
 }
 
-bool isPictureName(const QString &name)
+bool isPictureName(const QString &name, FileKinds kinds)
 {
     return endsInOneOf(name, {QLatin1StringView("JPG"), QLatin1StringView("BMP"),
-                              QLatin1StringView("GIF"), QLatin1StringView("JPEG")});
+                              QLatin1StringView("GIF"), QLatin1StringView("JPEG")}) ||
+           (kinds == FileKinds::Today && isTodaysPicture(name));
 }
 
-bool isMovieName(const QString &name)
+bool isMovieName(const QString &name, FileKinds kinds)
 {
     return endsInOneOf(name, {QLatin1StringView("AVI"), QLatin1StringView("MPG"),
-                              QLatin1StringView("MOV"), QLatin1StringView("MPEG")});
+                              QLatin1StringView("MOV"), QLatin1StringView("MPEG")}) ||
+           (kinds == FileKinds::Today && isTodaysMovie(name));
 }
 
 void sortFileNames(QStringList &names)

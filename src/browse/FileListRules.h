@@ -5,14 +5,19 @@
 
 namespace browse {
 
+// Which files the program handles: the eight kinds it always knew, or those and today's too
+// (PNG, WebP, TIFF, HEIC, AVIF pictures; MP4, MKV, WebM, 3GP, M4V movies), an option.
+enum class FileKinds { Classic, Today };
+
 // The pictures and movies the file list shows: names ending in .jpg, .gif, .bmp, .jpeg, .mov,
-// .mpeg, .mpg or .avi, in any letter case. Hidden names (a leading dot) are left out.
-bool isListedFileName(const QString &name);
+// .mpeg, .mpg or .avi (and today's kinds when chosen), in any letter case. Hidden names (a
+// leading dot) are left out.
+bool isListedFileName(const QString &name, FileKinds kinds = FileKinds::Classic);
 
 // File kinds by the end of the name in any letter case (the dot is not looked at): pictures end
-// in JPG, BMP, GIF or JPEG, movies in AVI, MPG, MOV or MPEG.
-bool isPictureName(const QString &name);
-bool isMovieName(const QString &name);
+// in JPG, BMP, GIF or JPEG, movies in AVI, MPG, MOV or MPEG, and today's kinds when chosen.
+bool isPictureName(const QString &name, FileKinds kinds = FileKinds::Classic);
+bool isMovieName(const QString &name, FileKinds kinds = FileKinds::Classic);
 
 // File list order: alphabetical without regard to letter case, ties by the exact name.
 void sortFileNames(QStringList &names);

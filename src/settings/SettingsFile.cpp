@@ -125,4 +125,41 @@ platform::MaybeFailure writeSettingsFile(const Options &options)
     return platform::writeTextLines(platform::programFile(kSettingsFileName), settingsLines(options));
 }
 
+namespace {
+
+const QString kMoreKindsKey = QStringLiteral("MoreKinds=");
+
+} // namespace
+
+MoreOptions moreOptionsFromLines(const QStringList &lines)
+{
+    MoreOptions options;
+    for (const QString &line : lines) {
+        if (line.startsWith(kMoreKindsKey))
+            options.moreKinds = line.mid(kMoreKindsKey.size()).trimmed() == QLatin1String("1");
+    }
+    return options;
+}
+
+QStringList moreOptionsLines(const QStringList &lines, const MoreOptions &options)
+{
+    QStringList kept;
+    for (const QString &line : lines) {
+        if (!line.startsWith(kMoreKindsKey))
+            kept << line;
+    }
+    return kept << kMoreKindsKey + (options.moreKinds ? QLatin1Char('1') : QLatin1Char('0'));
+}
+
+MoreOptions readMoreOptions()
+{
+    return moreOptionsFromLines(platform::readTextLines(platform::programFile(kMoreSettingsFileName)).lines);
+}
+
+platform::MaybeFailure writeMoreOptions(const MoreOptions &options)
+{
+    const QString path = platform::programFile(kMoreSettingsFileName);
+    return platform::writeTextLines(path, moreOptionsLines(platform::readTextLines(path).lines, options));
+}
+
 } // namespace settings

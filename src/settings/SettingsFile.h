@@ -41,4 +41,18 @@ SettingsRead applySettingsLines(const QStringList &lines, Options &options);
 SettingsRead readSettingsFile(Options &options);
 platform::MaybeFailure writeSettingsFile(const Options &options);
 
+// Options that other copies of the program do not know live in a file of their own, as
+// "Key=Value" lines, so that the options file keeps its eight lines.
+inline constexpr QLatin1StringView kMoreSettingsFileName("SHELFMASTER.INI");
+struct MoreOptions {
+    bool moreKinds = false; // also list today's picture and movie files
+
+    bool operator==(const MoreOptions &) const = default;
+};
+MoreOptions moreOptionsFromLines(const QStringList &lines);
+// The file's lines with the options set, other keys kept as they were.
+QStringList moreOptionsLines(const QStringList &lines, const MoreOptions &options);
+MoreOptions readMoreOptions();
+platform::MaybeFailure writeMoreOptions(const MoreOptions &options);
+
 } // namespace settings

@@ -105,11 +105,18 @@ QWidget *frmSettings::createOptionsTab()
     chkDeleteRecycle = named(new QCheckBox(QStringLiteral("Delete to Recycle bin")), "chkDeleteRecycle");
     optCopyDefault = named(new QRadioButton(QStringLiteral("Copy as default")), "optCopyDefault");
     optMoveDefault = named(new QRadioButton(QStringLiteral("Move as default")), "optMoveDefault");
+    chkMoreKinds = named(new QCheckBox(QStringLiteral(
+                             "Also list today's picture and movie files (PNG, WebP, TIFF, HEIC, AVIF, MP4, MKV, "
+                             "WebM, 3GP, M4V)")),
+                         "chkMoreKinds");
     auto *files = new QGridLayout(frmFile);
     files->addWidget(picRecycleBin, 0, 0);
     files->addWidget(chkDeleteRecycle, 0, 1);
     files->addWidget(optCopyDefault, 1, 1);
     files->addWidget(optMoveDefault, 2, 1);
+    // The long option spans an extra column that takes the width, so the others keep theirs.
+    files->addWidget(chkMoreKinds, 3, 0, 1, 3);
+    files->setColumnStretch(2, 1);
 
     frmPrompt = named(new QGroupBox(QStringLiteral("Prompt")), "frmPrompt");
     chkPromptDelete = named(new QCheckBox(QStringLiteral("Prompt on Delete")), "chkPromptDelete");
@@ -196,8 +203,16 @@ void frmSettings::setOptions(const Options &options)
     setCheckBoxValue(chkDeleteRecycle, options.deleteRecycle);
 }
 
+settings::MoreOptions frmSettings::moreOptions() const
+{
+    return {chkMoreKinds->isChecked()};
+}
+
 void frmSettings::ReadSettings()
 {
+    const settings::MoreOptions more = settings::readMoreOptions();
+    chkMoreKinds->setChecked(more.moreKinds);
+    emit moreKindsRead(more.moreKinds);
     Options options = this->options();
     const settings::SettingsRead read = settings::readSettingsFile(options);
     setOptions(options);
@@ -210,7 +225,10 @@ void frmSettings::ReadSettings()
 void frmSettings::cmdExitSave_Click()
 {
     // A file that cannot be written keeps the dialog open with the user's choices.
-    if (const platform::MaybeFailure failure = settings::writeSettingsFile(options())) {
+    platform::MaybeFailure failure = settings::writeSettingsFile(options());
+    if (!failure)
+        failure = settings::writeMoreOptions(moreOptions());
+    if (failure) {
         platform::showFailure(*failure);
         return;
     }
@@ -230,6 +248,7 @@ void frmSettings::txtNrOfDir_Change()
 void frmSettings::done(int result)
 {
     setOptions(Options());
+    chkMoreKinds->setChecked(false);
     FrameSubjectSettings->reset();
     FrameCatalogSettings->reset();
     SSTab1->setCurrentIndex(0);

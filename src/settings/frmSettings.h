@@ -28,6 +28,7 @@ public:
 
     settings::Options options() const;
     void setOptions(const settings::Options &options);
+    settings::MoreOptions moreOptions() const;
 
     // Loads the options file into the controls.
     void ReadSettings();
@@ -40,6 +41,7 @@ public:
     QGroupBox *frmFile;
     QLabel *picRecycleBin;
     QCheckBox *chkDeleteRecycle;
+    QCheckBox *chkMoreKinds;
     QRadioButton *optCopyDefault;
     QRadioButton *optMoveDefault;
     QGroupBox *frmPrompt;
@@ -61,6 +63,8 @@ public:
 signals:
     // The options file named the default action; the main window shows it in its status bar.
     void defaultActionRead(bool moveIsDefault);
+    // The options were read: whether the file list also shows today's kinds of files.
+    void moreKindsRead(bool moreKinds);
 
 public slots:
     // Every way of closing the dialog ends here: the controls go back to their designed

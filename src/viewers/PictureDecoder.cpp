@@ -1,6 +1,7 @@
 #include "viewers/PictureDecoder.h"
 
 #include "platform/FileNames.h"
+#include "viewers/HeifDecoder.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -36,6 +37,32 @@ qint64 pixels(QSize size)
     return qint64(size.width()) * size.height();
 }
 
+platform::Failure invalid(const QString &why)
+{
+    return {platform::errors::InvalidPicture, QStringLiteral("Invalid picture: ") + why};
+}
+
+DecodedPicture tooLarge()
+{
+    return {QImage(), QSize(),
+            platform::Failure{platform::errors::OutOfMemory, QStringLiteral("Out of memory")}};
+}
+
+// HEIC and AVIF cannot be decoded reduced: the whole picture is decoded, then scaled to the bound.
+DecodedPicture decodeHeif(const QString &path, QSize bound)
+{
+    const QByteArray bytes = platform::encodeFileName(path);
+    if (HeifPicture header = readHeif(bytes, false); !header.error.isEmpty() || pixels(header.size) > kPixelLimit)
+        return header.error.isEmpty() ? tooLarge() : DecodedPicture{QImage(), QSize(), invalid(header.error)};
+    HeifPicture heif = readHeif(bytes, true);
+    if (heif.image.isNull())
+        return {QImage(), QSize(), invalid(heif.error)};
+    DecodedPicture picture{heif.image, heif.size, std::nullopt};
+    if (bound.isValid() && (heif.size.width() > bound.width() || heif.size.height() > bound.height()))
+        picture.image = heif.image.scaled(bound, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return picture;
+}
+
 } // namespace
 
 DecodedPicture PictureDecoder::decode(const QString &path, QSize bound) const
@@ -43,6 +70,8 @@ DecodedPicture PictureDecoder::decode(const QString &path, QSize bound) const
     DecodedPicture picture;
     if (path.isEmpty())
         return picture;
+    if (isHeifName(path))
+        return decodeHeif(path, bound);
     // Opened by its bytes, so names that are not valid UTF-8 load too.
     const int fd = ::open(platform::encodeFileName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -66,15 +95,11 @@ DecodedPicture PictureDecoder::decode(const QString &path, QSize bound) const
     const QSize decoded = reader.scaledSize().isValid() && reader.supportsOption(QImageIOHandler::ScaledSize)
                               ? reader.scaledSize()
                               : stored;
-    if (pixels(decoded) > kPixelLimit) {
-        picture.failure = platform::Failure{platform::errors::OutOfMemory, QStringLiteral("Out of memory")};
-        picture.fullSize = QSize();
-        return picture;
-    }
+    if (pixels(decoded) > kPixelLimit)
+        return tooLarge();
     const AllocationLimit limit;
     if (!reader.read(&picture.image)) {
-        picture.failure = platform::Failure{platform::errors::InvalidPicture,
-                                            QStringLiteral("Invalid picture: ") + reader.errorString()};
+        picture.failure = invalid(reader.errorString());
         picture.image = QImage();
         picture.fullSize = QSize();
         return picture;

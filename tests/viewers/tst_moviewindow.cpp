@@ -50,6 +50,7 @@ private slots:
         QVERIFY(makeClip(m_clips.filePath(QStringLiteral("mjpeg.AVI")), QStringLiteral("mjpeg")));
         QVERIFY(makeClip(m_clips.filePath(QStringLiteral("mpeg1.mpg")), QStringLiteral("mpeg1video")));
         QVERIFY(makeClip(m_clips.filePath(QStringLiteral("quicktime.mov")), QStringLiteral("mpeg4")));
+        QVERIFY(makeClip(m_clips.filePath(QStringLiteral("today.mp4")), QStringLiteral("mpeg4")));
         const QByteArray whole = testsupport::readBytes(m_clips.filePath(QStringLiteral("mpeg4.avi")));
         testsupport::writeBytes(m_clips.filePath(QStringLiteral("broken.avi")), whole.left(whole.size() / 3));
         testsupport::writeBytes(m_clips.filePath(QStringLiteral("noise.mpeg")), QByteArray(4000, '\x5a'));
@@ -58,16 +59,21 @@ private slots:
     void playsToTheEndAndCloses_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::newRow("avi, mpeg-4") << "mpeg4.avi";
-        QTest::newRow("avi, motion jpeg") << "mjpeg.AVI";
-        QTest::newRow("mpeg-1") << "mpeg1.mpg";
-        QTest::newRow("quicktime") << "quicktime.mov";
+        QTest::addColumn<bool>("moreKinds");
+        QTest::newRow("avi, mpeg-4") << "mpeg4.avi" << false;
+        QTest::newRow("avi, motion jpeg") << "mjpeg.AVI" << false;
+        QTest::newRow("mpeg-1") << "mpeg1.mpg" << false;
+        QTest::newRow("quicktime") << "quicktime.mov" << false;
+        QTest::newRow("mp4 with today's kinds") << "today.mp4" << true;
     }
 
     void playsToTheEndAndCloses()
     {
         QFETCH(QString, name);
+        QFETCH(bool, moreKinds);
         ProgramHarness harness;
+        if (moreKinds)
+            harness.writeProgramFile(QStringLiteral("SHELFMASTER.INI"), "MoreKinds=1\r\n");
         QPointer<frmShMovie> movie = openMovie(harness, name);
         frmMain &main = harness.main();
         QVERIFY(movie);
