@@ -52,12 +52,6 @@ void reportUnlessMissing(const platform::MaybeFailure &failure)
         platform::showFailure(*failure);
 }
 
-// A folder that went away, or an area folder that never was.
-void reportPathMissing()
-{
-    platform::showMessage(
-        {QStringLiteral("Error!"), QStringLiteral("The path is missing"), platform::MessageIcon::Critical});
-}
 
 } // namespace
 
@@ -309,7 +303,7 @@ void frmMain::RefreshAndReselect()
     iActiveFile = File1->ListIndex();
     if (const platform::MaybeFailure failure = File1->Refresh()) {
         if (failure->number == platform::errors::PathNotFound)
-            reportPathMissing();
+            platform::showPathMissing();
         else
             platform::showFailure(*failure);
         return;
@@ -440,7 +434,7 @@ void frmMain::TransferFileToArea()
     if (existing.found || (failure && failure->number == platform::errors::FileAlreadyExists))
         platform::message(target + QStringLiteral(" already exist"), platform::MessageIcon::Information);
     else if (failure && failure->number == platform::errors::PathNotFound)
-        reportPathMissing();
+        platform::showPathMissing();
     else if (failure)
         platform::showFailure(*failure);
 }

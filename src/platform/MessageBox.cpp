@@ -104,6 +104,11 @@ MessageAnswer message(const QString &text, MessageIcon icon, MessageButtons butt
     return showMessage({applicationTitle(), text, icon, buttons, defaultButton});
 }
 
+void showPathMissing()
+{
+    showMessage({QStringLiteral("Error!"), QStringLiteral("The path is missing"), MessageIcon::Critical});
+}
+
 void showFailure(const Failure &failure)
 {
     message(failure.text(), MessageIcon::Critical);

@@ -41,6 +41,9 @@ MessageAnswer message(const QString &text, MessageIcon icon,
                       MessageButtons buttons = MessageButtons::Ok,
                       MessageAnswer defaultButton = MessageAnswer::Ok);
 
+// A folder that went away, or one that never was: "The path is missing", titled "Error!".
+void showPathMissing();
+
 // The standard error box: "number description", critical icon, OK.
 struct Failure;
 void showFailure(const Failure &failure);
