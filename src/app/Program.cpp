@@ -32,7 +32,10 @@ void configureApplication()
     QCoreApplication::setApplicationName(QStringLiteral("shelfmaster"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.4"));
     QApplication::setApplicationDisplayName(QStringLiteral("Shelfmaster"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/splash.png")));
+    // The desktop finds the menu entry, and with it the icon, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("net.marrowby.Shelfmaster"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("net.marrowby.Shelfmaster"),
+                                                 QIcon(QStringLiteral(":/images/splash.png"))));
 }
 
 } // namespace app
