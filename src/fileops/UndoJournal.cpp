@@ -489,54 +489,39 @@ std::optional<QString> UndoJournal::redoFile(const JournalStep &step, JournalFil
 
 UndoResult UndoJournal::undo()
 {
-    UndoResult result;
-    if (!canUndo())
-        return result;
-    JournalStep &step = m_done.last();
-    bool all = true;
-    for (qsizetype i = 0; i < step.files.size(); ++i) {
-        JournalFile &file = step.files[i];
-        if (!file.atTarget)
-            continue;
-        append("go " + QByteArray::number(step.id) + ' ' + QByteArray::number(i));
-        if (const std::optional<QString> refusal = undoFile(step, file)) {
-            result.refusals << nameOf(file.source) + QStringLiteral(": ") + *refusal;
-            all = false;
-        } else {
-            result.restored << decodeFileName(file.source);
-        }
-        recordPlace(step, i);
-    }
-    if (all) {
-        append("undone " + QByteArray::number(step.id));
-        m_undone.append(m_done.takeLast());
-    }
-    return result;
+    return takeStep(true);
 }
 
 UndoResult UndoJournal::redo()
 {
+    return takeStep(false);
+}
+
+UndoResult UndoJournal::takeStep(bool back)
+{
     UndoResult result;
-    if (!canRedo())
+    QList<JournalStep> &from = back ? m_done : m_undone;
+    if (from.isEmpty())
         return result;
-    JournalStep &step = m_undone.last();
+    JournalStep &step = from.last();
     bool all = true;
     for (qsizetype i = 0; i < step.files.size(); ++i) {
         JournalFile &file = step.files[i];
-        if (file.atTarget)
+        if (file.atTarget != back)
             continue;
         append("go " + QByteArray::number(step.id) + ' ' + QByteArray::number(i));
-        if (const std::optional<QString> refusal = redoFile(step, file)) {
+        if (const std::optional<QString> refusal = back ? undoFile(step, file) : redoFile(step, file)) {
             result.refusals << nameOf(file.source) + QStringLiteral(": ") + *refusal;
             all = false;
         } else {
-            result.restored << decodeFileName(file.target);
+            result.restored << decodeFileName(back ? file.source : file.target);
         }
         recordPlace(step, i);
     }
+    // A step only partly taken back stays where it is, to be finished later.
     if (all) {
-        append("redone " + QByteArray::number(step.id));
-        m_done.append(m_undone.takeLast());
+        append((back ? "undone " : "redone ") + QByteArray::number(step.id));
+        (back ? m_undone : m_done).append(from.takeLast());
     }
     return result;
 }

@@ -89,6 +89,8 @@ private:
     void trim();
     JournalStep *current();
     static QString describe(const JournalStep &step);
+    // Undoes (back) or redoes the last step of its list.
+    UndoResult takeStep(bool back);
     std::optional<QString> undoFile(const JournalStep &step, JournalFile &file);
     std::optional<QString> redoFile(const JournalStep &step, JournalFile &file);
 
