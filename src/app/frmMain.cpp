@@ -290,7 +290,18 @@ void frmMain::showFileKinds(bool moreKinds)
     // Before the start-up opened a folder there is nothing to read again.
     if (File1->Path().isEmpty())
         return;
-    RefreshAndReselect();
+    const QString current = File1->ListIndex() >= 0 ? File1->FileName() : QString();
+    if (const platform::MaybeFailure failure = File1->Refresh())
+        platform::showFailure(*failure);
+    showFileListStatus();
+    // The current file stays current when it is still listed.
+    for (int i = 0; !current.isEmpty() && i < File1->ListCount(); ++i) {
+        if (File1->List(i) == current) {
+            const browse::InAction quiet(bInAction);
+            File1->setSelected(i, true);
+            break;
+        }
+    }
 }
 
 void frmMain::showFileListStatus()
