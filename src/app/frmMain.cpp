@@ -406,6 +406,8 @@ void frmMain::lstArea_DblClick()
         return;
     const QString area = lstArea->currentItem() ? lstArea->currentItem()->text() : QString();
     const QString group = cmbCatalog->currentText();
+    // Each area folder is read once per command; other programs may change it between commands.
+    m_areaNames = {};
     // One double click is one step to undo, whatever number of files it sends.
     m_journal->beginStep(copyIsDefault() ? fileops::StepKind::Copy : fileops::StepKind::Move, area);
     for (iCount = 0; iCount < File1->ListCount(); ++iCount) {
@@ -437,7 +439,7 @@ void frmMain::TransferFileToArea()
     const QString name = File1->List(iCount);
     const QString areaPath = lstAreaArchive.at(iFindCount).path;
     const QString target = platform::joinPath(areaPath, name);
-    const fileops::NameLookup existing = fileops::findVisibleName(areaPath, name);
+    const fileops::NameLookup existing = m_areaNames.find(areaPath, name);
     platform::MaybeFailure failure = existing.failure;
     if (!failure && !existing.found)
         failure = m_journal->transfer(fullPathOf(name), target,
@@ -448,6 +450,8 @@ void frmMain::TransferFileToArea()
         platform::showPathMissing();
     else if (failure)
         platform::showFailure(*failure);
+    else
+        m_areaNames.add(areaPath, name);
 }
 
 bool frmMain::copyIsDefault() const

@@ -2,6 +2,7 @@
 
 #include "app/MainLayout.h"
 #include "catalogue/AreaRecord.h"
+#include "fileops/AreaTransfer.h"
 #include "fileops/UndoJournal.h"
 #include "settings/CatalogueHost.h"
 
@@ -170,5 +171,6 @@ private:
     QPointer<frmShMovie> m_movieWindow;
     QPointer<frmRename> m_renameDialog;
     std::unique_ptr<fileops::UndoJournal> m_journal;
+    fileops::AreaNames m_areaNames; // of the sort command under way
     bool m_journalFailureShown = false;
 };

@@ -4,18 +4,30 @@
 
 namespace fileops {
 
-NameLookup findVisibleName(const QString &folder, const QString &name)
+AreaNames::Folder &AreaNames::folder(const QString &path)
 {
-    const platform::FolderRead read = platform::readFolder(folder, platform::EntryKind::File);
-    NameLookup lookup{false, read.failure};
+    auto known = m_folders.find(path);
+    if (known != m_folders.end())
+        return *known;
+    const platform::FolderRead read = platform::readFolder(path, platform::EntryKind::File);
+    Folder listed{{}, read.failure};
+    listed.names.reserve(qsizetype(read.entries.size()));
     for (const platform::FolderEntry &entry : read.entries) {
-        if (entry.kind == platform::EntryKind::File && !entry.name.startsWith(QLatin1Char('.')) &&
-            entry.name.compare(name, Qt::CaseInsensitive) == 0) {
-            lookup.found = true;
-            break;
-        }
+        if (!entry.name.startsWith(QLatin1Char('.')))
+            listed.names.insert(entry.name.toCaseFolded());
     }
-    return lookup;
+    return *m_folders.insert(path, std::move(listed));
+}
+
+NameLookup AreaNames::find(const QString &path, const QString &name)
+{
+    const Folder &listed = folder(path);
+    return {!listed.failure && listed.names.contains(name.toCaseFolded()), listed.failure};
+}
+
+void AreaNames::add(const QString &path, const QString &name)
+{
+    folder(path).names.insert(name.toCaseFolded());
 }
 
 platform::MessageRequest transferQuestion(Transfer how, const QString &source, const QString &areaPath)

@@ -222,6 +222,27 @@ private slots:
         QCOMPARE(f.harness.listedFiles().size(), listed);
         QVERIFY(f.harness.messages.shown.isEmpty());
     }
+
+    // The area is read once for the whole sort, and still every name it holds in another letter
+    // case is refused, as is a name the sort itself used a moment before.
+    void manyFilesIntoALargeArea()
+    {
+        SortingFixture f;
+        f.setOptions(false, false);
+        QStringList crowd;
+        for (int i = 0; i < 10000; ++i)
+            crowd << QStringLiteral("x%1.dat").arg(i, 5, 10, QLatin1Char('0'));
+        createFiles(f.area("cats"), crowd + QStringList{"C.JPG"});
+        createFiles(f.source(), {"B.jpg"});
+        QVERIFY(!f.main().File1->Refresh());
+        QCOMPARE(f.harness.listedFiles(), (QStringList{"a.jpg", "B.jpg", "b.jpg", "c.jpg", "d.jpg"}));
+        f.select({0, 1, 2, 3, 4});
+        f.sortInto(0, QStringLiteral("Cats"));
+        QCOMPARE(f.harness.messages.texts(),
+                 (QStringList{f.area("cats") + "/b.jpg already exist", f.area("cats") + "/c.jpg already exist"}));
+        QCOMPARE(f.harness.listedFiles(), (QStringList{"b.jpg", "c.jpg"}));
+        QCOMPARE(folderEntries(f.area("cats")).size(), 10000 + 4);
+    }
 };
 
 SHELFMASTER_TEST_MAIN(TestSorting)
