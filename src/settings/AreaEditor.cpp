@@ -115,15 +115,12 @@ void AreaEditor::setMode(Mode mode)
     btnAreaModify->setEnabled(idle || modifying);
     btnAreaRemove->setEnabled(idle || removing);
     btnAreaCancel->setEnabled(!idle);
-    for (QWidget *control : {static_cast<QWidget *>(lblGroup), static_cast<QWidget *>(cmbAreaGroup),
-                             static_cast<QWidget *>(lblAreaName)})
+    for (QWidget *control : std::initializer_list<QWidget *>{lblGroup, cmbAreaGroup, lblAreaName})
         control->setVisible(!idle);
     txtAreaAdd->setVisible(adding);
     cmbArea->setVisible(modifying || removing);
-    for (QWidget *control : {static_cast<QWidget *>(lblAreaPath), static_cast<QWidget *>(drvArea),
-                             static_cast<QWidget *>(dirArea), static_cast<QWidget *>(cmdCreateDir),
-                             static_cast<QWidget *>(lblAreaKey), static_cast<QWidget *>(keyArea),
-                             static_cast<QWidget *>(btnAreaKeyClear)})
+    for (QWidget *control : std::initializer_list<QWidget *>{lblAreaPath, drvArea, dirArea, cmdCreateDir, lblAreaKey,
+                                                             keyArea, btnAreaKeyClear})
         control->setVisible(adding || modifying);
     btnAreaSave->setVisible(adding);
     btnAreaUpdate->setVisible(modifying);
