@@ -269,6 +269,7 @@ void frmMain::Drive1_Change()
 
 void frmMain::Dir1_Change()
 {
+    m_viewer.dropReadAhead();
     {
         // The drive list follows the folder to its volume; that is no choice of a drive.
         const QSignalBlocker quiet(Drive1);
@@ -358,6 +359,20 @@ void frmMain::File1_Click()
     m_viewer.ScaleImage();
     m_viewer.Image1->show();
     m_viewer.setWindowTitle(m_activeFilePath);
+    readAheadAround(File1->ListIndex());
+}
+
+void frmMain::readAheadAround(int index)
+{
+    // After a sort the next file takes this one's place; the space bar goes on to it, and the
+    // user sometimes steps back.
+    QStringList pictures;
+    for (const int neighbour : {index + 1, index - 1}) {
+        if (neighbour >= 0 && neighbour < File1->ListCount() &&
+            browse::isPictureName(File1->List(neighbour), File1->fileKinds()))
+            pictures << fullPathOf(File1->List(neighbour));
+    }
+    m_viewer.readAhead(pictures);
 }
 
 void frmMain::File1_DblClick()

@@ -155,6 +155,7 @@ private:
     void Drive1_Change();
     void Dir1_Change();
     void showFileListStatus();
+    void readAheadAround(int index);
     void showDefaultAction(bool moveIsDefault);
     void showFileKinds(bool moreKinds);
     bool copyIsDefault() const;

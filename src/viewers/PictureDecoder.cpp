@@ -7,6 +7,7 @@
 #include <QImageReader>
 #include <cerrno>
 #include <fcntl.h>
+#include <mutex>
 
 namespace viewers {
 
@@ -17,19 +18,43 @@ namespace {
 constexpr int kAllocationLimitMegabytes = 2048;
 constexpr qint64 kPixelLimit = qint64(256) * 1024 * 1024;
 
-// Qt's allocation limit is one for the whole program: it is raised only while a picture decodes.
+// Qt's allocation limit is one for the whole program: it is raised only while pictures decode,
+// on any thread, and put back when the last of them is done.
 class AllocationLimit {
 public:
-    AllocationLimit() : m_before(QImageReader::allocationLimit())
+    AllocationLimit()
     {
-        QImageReader::setAllocationLimit(kAllocationLimitMegabytes);
+        const std::lock_guard lock(mutex());
+        if (depth()++ == 0) {
+            before() = QImageReader::allocationLimit();
+            QImageReader::setAllocationLimit(kAllocationLimitMegabytes);
+        }
     }
-    ~AllocationLimit() { QImageReader::setAllocationLimit(m_before); }
+    ~AllocationLimit()
+    {
+        const std::lock_guard lock(mutex());
+        if (--depth() == 0)
+            QImageReader::setAllocationLimit(before());
+    }
     AllocationLimit(const AllocationLimit &) = delete;
     AllocationLimit &operator=(const AllocationLimit &) = delete;
 
 private:
-    int m_before;
+    static std::mutex &mutex()
+    {
+        static std::mutex shared;
+        return shared;
+    }
+    static int &depth()
+    {
+        static int decoding = 0;
+        return decoding;
+    }
+    static int &before()
+    {
+        static int limit = 0;
+        return limit;
+    }
 };
 
 qint64 pixels(QSize size)

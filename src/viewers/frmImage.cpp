@@ -34,10 +34,17 @@ platform::MaybeFailure frmImage::loadPicture(const QString &path)
 {
     m_redecode->stop();
     m_path = path;
-    viewers::DecodedPicture picture = m_decoder.decode(path, neededPixels());
+    std::optional<viewers::DecodedPicture> ahead = m_readAhead.take(path, neededPixels());
+    m_fromReadAhead = ahead.has_value();
+    viewers::DecodedPicture picture = ahead ? std::move(*ahead) : m_decoder.decode(path, neededPixels());
     platform::MaybeFailure failure = picture.failure;
     showDecoded(std::move(picture));
     return failure;
+}
+
+void frmImage::readAhead(const QStringList &paths)
+{
+    m_readAhead.prefetch(paths, neededPixels());
 }
 
 void frmImage::clearPicture()
@@ -75,6 +82,7 @@ void frmImage::ScaleImage()
 
 void frmImage::Form_Resize()
 {
+    m_readAhead.clear(); // decoded for the old size
     Image1->hide();
     Image1->setGeometry(rect());
     ScaleImage();

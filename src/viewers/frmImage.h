@@ -2,6 +2,7 @@
 
 #include "platform/Failure.h"
 #include "viewers/PictureDecoder.h"
+#include "viewers/ReadAhead.h"
 
 #include <QWidget>
 
@@ -19,6 +20,13 @@ public:
     platform::MaybeFailure loadPicture(const QString &path);
     // Shows no picture.
     void clearPicture();
+    // Decodes these pictures ahead, at the size the window needs, so they show at once.
+    void readAhead(const QStringList &paths);
+    // Drops what was decoded ahead: the folder on show changed.
+    void dropReadAhead() { m_readAhead.clear(); }
+    bool isReadAhead(const QString &path) { return m_readAhead.isReady(path, neededPixels()); }
+    // Whether the picture on show came from the read-ahead rather than a decode of its own.
+    bool shownFromReadAhead() const { return m_fromReadAhead; }
     // Fits the picture now loaded to the window and centres it.
     void ScaleImage();
     // The picture's own size in pixels, upright; empty when there is none.
@@ -43,6 +51,8 @@ private:
     viewers::PictureDecoder m_decoder;
     viewers::DecodedPicture m_picture;
     QString m_path;
+    viewers::ReadAhead m_readAhead;
+    bool m_fromReadAhead = false;
     // A picture decoded smaller is decoded again for a grown window once the resizing settles,
     // not at every step of a drag.
     QTimer *m_redecode;

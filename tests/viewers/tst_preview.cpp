@@ -169,6 +169,31 @@ private slots:
         QCOMPARE(f.harness.messages.shown.size(), 2);
         QCOMPARE(f.harness.messages.shown.last().icon, MessageIcon::Critical);
     }
+
+    // The picture that follows is decoded while the user looks at the current one and shown
+    // without decoding again; a file changed on disk since is decoded afresh.
+    void nextPictureIsDecodedAhead()
+    {
+        ProgramHarness harness;
+        const QString folder = harness.startIn({"a.jpg", "b.jpg", "c.jpg"});
+        frmImage &viewer = harness.program().viewer();
+        frmMain &main = harness.main();
+        harness.clickFile("a.jpg");
+        QVERIFY(!viewer.shownFromReadAhead());
+        QTRY_VERIFY(viewer.isReadAhead(folder + "/b.jpg"));
+        QTest::keyClick(main.File1, Qt::Key_Space);
+        QCOMPARE(main.activeFilePath(), folder + "/b.jpg");
+        QVERIFY(viewer.shownFromReadAhead());
+        QCOMPARE(viewer.pictureSize(), QSize(40, 30));
+
+        QTRY_VERIFY(viewer.isReadAhead(folder + "/c.jpg"));
+        testsupport::writePicture(folder + "/c.jpg", QSize(80, 50));
+        QTest::keyClick(main.File1, Qt::Key_Space);
+        QCOMPARE(main.activeFilePath(), folder + "/c.jpg");
+        QVERIFY(!viewer.shownFromReadAhead());
+        QCOMPARE(viewer.pictureSize(), QSize(80, 50));
+        QVERIFY(harness.messages.shown.isEmpty());
+    }
 };
 
 SHELFMASTER_TEST_MAIN(TestPreview)

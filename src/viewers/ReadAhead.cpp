@@ -1,0 +1,111 @@
+#include "viewers/ReadAhead.h"
+
+#include "platform/FileNames.h"
+
+#include <QMutexLocker>
+#include <sys/stat.h>
+
+namespace viewers {
+
+namespace {
+
+// A few pictures, and never much memory: the next and the previous one are what counts.
+constexpr qsizetype kMaxPictures = 4;
+constexpr qint64 kMaxBytes = qint64(256) * 1024 * 1024;
+
+} // namespace
+
+ReadAhead::ReadAhead()
+{
+    m_pool.setMaxThreadCount(1);
+}
+
+ReadAhead::~ReadAhead()
+{
+    clear();
+    m_pool.waitForDone();
+}
+
+std::optional<ReadAhead::Key> ReadAhead::keyOf(const QString &path, QSize bound)
+{
+    struct stat info {};
+    if (::stat(platform::encodeFileName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return Key{path, qint64(info.st_size), qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec, bound};
+}
+
+qsizetype ReadAhead::findLocked(const Key &key) const
+{
+    for (qsizetype i = 0; i < m_ready.size(); ++i) {
+        if (m_ready.at(i).key == key)
+            return i;
+    }
+    return -1;
+}
+
+void ReadAhead::prefetch(const QStringList &paths, QSize bound)
+{
+    QMutexLocker lock(&m_mutex);
+    const quint64 generation = ++m_generation;
+    m_pool.clear(); // work not yet started is no longer wanted
+    for (const QString &path : paths) {
+        const std::optional<Key> key = keyOf(path, bound);
+        if (!key || findLocked(*key) >= 0)
+            continue;
+        m_pool.start([this, path, bound, generation] { decode(path, bound, generation); });
+    }
+}
+
+void ReadAhead::decode(const QString &path, QSize bound, quint64 generation)
+{
+    {
+        QMutexLocker lock(&m_mutex);
+        if (generation != m_generation)
+            return;
+    }
+    // The key is taken before decoding: a file changed meanwhile no longer matches it.
+    const std::optional<Key> key = keyOf(path, bound);
+    if (!key)
+        return;
+    DecodedPicture picture = PictureDecoder().decode(path, bound);
+    QMutexLocker lock(&m_mutex);
+    if (picture.failure || generation != m_generation || findLocked(*key) >= 0)
+        return;
+    m_ready.append({*key, std::move(picture)});
+    qint64 bytes = 0;
+    for (const Ready &ready : std::as_const(m_ready))
+        bytes += ready.picture.image.sizeInBytes();
+    while (m_ready.size() > kMaxPictures || (m_ready.size() > 1 && bytes > kMaxBytes)) {
+        bytes -= m_ready.first().picture.image.sizeInBytes();
+        m_ready.removeFirst();
+    }
+}
+
+std::optional<DecodedPicture> ReadAhead::take(const QString &path, QSize bound)
+{
+    const std::optional<Key> key = keyOf(path, bound);
+    if (!key)
+        return std::nullopt;
+    QMutexLocker lock(&m_mutex);
+    const qsizetype at = findLocked(*key);
+    if (at < 0)
+        return std::nullopt;
+    return m_ready.takeAt(at).picture;
+}
+
+bool ReadAhead::isReady(const QString &path, QSize bound)
+{
+    const std::optional<Key> key = keyOf(path, bound);
+    QMutexLocker lock(&m_mutex);
+    return key && findLocked(*key) >= 0;
+}
+
+void ReadAhead::clear()
+{
+    QMutexLocker lock(&m_mutex);
+    ++m_generation;
+    m_pool.clear();
+    m_ready.clear();
+}
+
+} // namespace viewers

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "viewers/PictureDecoder.h"
+
+#include <QList>
+#include <QMutex>
+#include <QThreadPool>
+#include <optional>
+
+namespace viewers {
+
+// Decodes the pictures the user will probably look at next on a worker thread, so that the
+// preview can show them at once. A picture is kept for the file as it was when decoded (path,
+// size, modification time) and the size it was decoded for; a changed file is decoded afresh.
+// Failures are not kept: the window's own decode then reports them as always.
+class ReadAhead {
+public:
+    ReadAhead();
+    ~ReadAhead();
+    ReadAhead(const ReadAhead &) = delete;
+    ReadAhead &operator=(const ReadAhead &) = delete;
+
+    // Decodes these pictures at bound in the background; work asked for before is dropped.
+    void prefetch(const QStringList &paths, QSize bound);
+    // The picture decoded ahead for the file as it is now, taken out of the cache.
+    std::optional<DecodedPicture> take(const QString &path, QSize bound);
+    bool isReady(const QString &path, QSize bound);
+    // Drops every decoded picture and the work under way (the folder or the window changed).
+    void clear();
+
+private:
+    struct Key {
+        QString path;
+        qint64 size = 0;
+        qint64 modifiedNs = 0;
+        QSize bound;
+        bool operator==(const Key &) const = default;
+    };
+    struct Ready {
+        Key key;
+        DecodedPicture picture;
+    };
+    static std::optional<Key> keyOf(const QString &path, QSize bound);
+    void decode(const QString &path, QSize bound, quint64 generation);
+    qsizetype findLocked(const Key &key) const;
+
+    QThreadPool m_pool;
+    QMutex m_mutex;
+    QList<Ready> m_ready; // oldest first
+    quint64 m_generation = 0;
+};
+
+} // namespace viewers
