@@ -2,6 +2,7 @@
 
 #include "about/frmSplash.h"
 #include "app/AreaListDelegate.h"
+#include "app/BackgroundTransfer.h"
 #include "app/StartupLayout.h"
 #include "browse/DirListBox.h"
 #include "browse/DriveListBox.h"
@@ -29,6 +30,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
@@ -423,6 +425,9 @@ void frmMain::lstArea_DblClick()
     const QString group = cmbCatalog->currentText();
     // Each area folder is read once per command; other programs may change it between commands.
     m_areaNames = {};
+    const int selectedCount = int(File1->selectionModel()->selectedIndexes().size());
+    app::BackgroundTransfer transfers(this, selectedCount);
+    m_transfers = &transfers;
     // One double click is one step to undo, whatever number of files it sends.
     m_journal->beginStep(copyIsDefault() ? fileops::StepKind::Copy : fileops::StepKind::Move, area);
     for (iCount = 0; iCount < File1->ListCount(); ++iCount) {
@@ -442,9 +447,19 @@ void frmMain::lstArea_DblClick()
                     continue;
             }
             TransferFileToArea();
+            if (transfers.cancelled())
+                break;
         }
+        if (transfers.cancelled())
+            break;
     }
+    m_transfers = nullptr;
     m_journal->endStep();
+    if (transfers.cancelled())
+        platform::message(QStringLiteral("Sending was cancelled: %1 of %2 files were sent.")
+                              .arg(transfers.filesSent())
+                              .arg(selectedCount),
+                          platform::MessageIcon::Information);
     updateUndoActions();
     RefreshAndReselect();
 }
@@ -456,9 +471,15 @@ void frmMain::TransferFileToArea()
     const QString target = platform::joinPath(areaPath, name);
     const fileops::NameLookup existing = m_areaNames.find(areaPath, name);
     platform::MaybeFailure failure = existing.failure;
-    if (!failure && !existing.found)
-        failure = m_journal->transfer(fullPathOf(name), target,
-                                      copyIsDefault() ? fileops::Transfer::Copy : fileops::Transfer::Move);
+    if (!failure && !existing.found) {
+        const fileops::Transfer how = copyIsDefault() ? fileops::Transfer::Copy : fileops::Transfer::Move;
+        const auto work = [&](const fileops::TransferProgress &progress) {
+            return m_journal->transfer(fullPathOf(name), target, how, progress);
+        };
+        failure = m_transfers ? m_transfers->run(name, work) : work({});
+    }
+    if (failure && failure->number == ECANCELED)
+        return; // the user stopped it; the command says how far it got
     if (existing.found || (failure && failure->number == platform::errors::FileAlreadyExists))
         platform::message(target + QStringLiteral(" already exist"), platform::MessageIcon::Information);
     else if (failure && failure->number == platform::errors::PathNotFound)

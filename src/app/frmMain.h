@@ -18,6 +18,9 @@ class QMenu;
 class QStatusBar;
 class QToolBar;
 class frmImage;
+namespace app {
+class BackgroundTransfer;
+}
 class frmQuickGroup;
 class frmRename;
 class frmSettings;
@@ -173,5 +176,6 @@ private:
     QPointer<frmRename> m_renameDialog;
     std::unique_ptr<fileops::UndoJournal> m_journal;
     fileops::AreaNames m_areaNames; // of the sort command under way
+    app::BackgroundTransfer *m_transfers = nullptr; // of the sort command under way
     bool m_journalFailureShown = false;
 };

@@ -5,6 +5,7 @@
 #include "platform/RawFiles.h"
 
 #include <array>
+#include <vector>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -54,12 +55,23 @@ bool sameFile(const QByteArray &a, const QByteArray &b)
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-bool copyContents(int from, int to)
+// Copies in chunks, so that progress can be shown and a copy cancelled between two of them.
+bool copyContents(int from, int to, qint64 total, const TransferProgress &progress)
 {
+    constexpr size_t kChunk = size_t(8) << 20;
+    qint64 done = 0;
+    const auto advance = [&](qint64 bytes) {
+        done += bytes;
+        if (progress && !progress(done, total)) {
+            errno = ECANCELED;
+            return false;
+        }
+        return true;
+    };
     // copy_file_range lets the kernel (or the file system, with reflinks) do the work; plain
     // reads and writes cover the file systems that refuse it.
     for (;;) {
-        const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, size_t(1) << 30, 0);
+        const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, kChunk, 0);
         if (copied == 0)
             return true;
         if (copied < 0) {
@@ -69,8 +81,10 @@ bool copyContents(int from, int to)
                 break;
             return false;
         }
+        if (!advance(copied))
+            return false;
     }
-    std::array<char, 1 << 20> buffer;
+    std::vector<char> buffer(kChunk);
     for (;;) {
         const ssize_t got = ::read(from, buffer.data(), buffer.size());
         if (got == 0)
@@ -89,11 +103,13 @@ bool copyContents(int from, int to)
             }
             written += put;
         }
+        if (!advance(got))
+            return false;
     }
 }
 
 // Copies source to a hidden temporary file beside target, then gives it the target name.
-MaybeFailure copyIntoPlace(const QByteArray &source, const QByteArray &target)
+MaybeFailure copyIntoPlace(const QByteArray &source, const QByteArray &target, const TransferProgress &progress)
 {
     const Descriptor in(::open(source.constData(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
@@ -107,7 +123,7 @@ MaybeFailure copyIntoPlace(const QByteArray &source, const QByteArray &target)
     if (!out.valid())
         return lastError();
 
-    const bool written = copyContents(in.get(), out.get()) && ::fsync(out.get()) == 0;
+    const bool written = copyContents(in.get(), out.get(), qint64(info.st_size), progress) && ::fsync(out.get()) == 0;
     const int writeError = errno;
     if (written) {
         // Keeping permissions and times is best-effort: FAT and some network file systems refuse
@@ -132,7 +148,7 @@ MaybeFailure copyIntoPlace(const QByteArray &source, const QByteArray &target)
 
 } // namespace
 
-MaybeFailure transferFile(const QString &source, const QString &target, Transfer how)
+MaybeFailure transferFile(const QString &source, const QString &target, Transfer how, const TransferProgress &progress)
 {
     const QByteArray from = platform::encodeFileName(source);
     const QByteArray to = platform::encodeFileName(target);
@@ -142,7 +158,7 @@ MaybeFailure transferFile(const QString &source, const QString &target, Transfer
         if (errno != EXDEV)
             return lastError();
     }
-    if (MaybeFailure failure = copyIntoPlace(from, to))
+    if (MaybeFailure failure = copyIntoPlace(from, to, progress))
         return failure;
     if (how == Transfer::Move && ::unlink(from.constData()) != 0) {
         // The file must not end up in two places: the copy goes again, the source stays.

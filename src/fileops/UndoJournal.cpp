@@ -343,14 +343,15 @@ void UndoJournal::endStep()
     m_open.reset();
 }
 
-platform::MaybeFailure UndoJournal::transfer(const QString &source, const QString &target, Transfer how)
+platform::MaybeFailure UndoJournal::transfer(const QString &source, const QString &target, Transfer how,
+                                             const TransferProgress &progress)
 {
     JournalStep *step = current();
     const QByteArray from = encodeFileName(source);
     const QByteArray to = encodeFileName(target);
     if (step)
         append("want " + QByteArray::number(step->id) + ' ' + field(from) + ' ' + field(to));
-    platform::MaybeFailure failure = transferFile(source, target, how);
+    platform::MaybeFailure failure = transferFile(source, target, how, progress);
     if (!step)
         return failure;
     const QByteArray index = QByteArray::number(step->files.size());

@@ -63,7 +63,8 @@ public:
 
     void beginStep(StepKind kind, const QString &area = {});
     // The file commands, recorded in the current step.
-    platform::MaybeFailure transfer(const QString &source, const QString &target, Transfer how);
+    platform::MaybeFailure transfer(const QString &source, const QString &target, Transfer how,
+                                    const TransferProgress &progress = {});
     platform::MaybeFailure trash(const QString &path);
     platform::MaybeFailure rename(const QString &from, const QString &to);
     void endStep();

@@ -23,6 +23,15 @@ struct Fault {
 };
 
 std::vector<Fault> g_faults;
+int g_delayMs = 0;
+size_t g_delayFromBytes = 0;
+
+// Slows large writes down, as a slow USB stick does.
+void delayLarge(size_t size)
+{
+    if (g_delayMs > 0 && size >= g_delayFromBytes)
+        ::usleep(useconds_t(g_delayMs) * 1000);
+}
 int g_errnoAfterNew = 0;
 std::string g_caseFolder;
 
@@ -124,6 +133,13 @@ int faultshim_calls(const char *call)
     return -1;
 }
 
+// Every write or copy of at least fromBytes bytes takes ms longer; 0 ms ends it.
+void faultshim_slow(int ms, size_t fromBytes)
+{
+    g_delayMs = ms;
+    g_delayFromBytes = fromBytes;
+}
+
 void faultshim_casefold(const char *folder)
 {
     g_caseFolder = folder ? folder : "";
@@ -160,6 +176,7 @@ ssize_t write(int fd, const void *buffer, size_t size)
 {
     if (failNow("write"))
         return -1;
+    delayLarge(size);
     return real<ssize_t (*)(int, const void *, size_t)>("write")(fd, buffer, size);
 }
 
@@ -167,6 +184,7 @@ ssize_t copy_file_range(int in, off64_t *inOffset, int out, off64_t *outOffset, 
 {
     if (failNow("copy_file_range"))
         return -1;
+    delayLarge(size);
     return real<ssize_t (*)(int, off64_t *, int, off64_t *, size_t, unsigned)>("copy_file_range")(
         in, inOffset, out, outOffset, size, flags);
 }

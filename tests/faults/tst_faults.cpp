@@ -1,10 +1,21 @@
+#include "SettingsFixture.h"
 #include "TestSupport.h"
+#include "app/frmMain.h"
+#include "browse/FileListBox.h"
+#include "settings/frmSettings.h"
 #include "fileops/FileTransfer.h"
 #include "platform/FileDeletion.h"
 #include "platform/Folders.h"
 #include "platform/TextFile.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QListWidget>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -26,6 +37,7 @@ struct Shim {
     int (*calls)(const char *call) = nullptr;
     void (*casefold)(const char *folder) = nullptr;
     void (*errnoAfterNew)(int error) = nullptr;
+    void (*slow)(int ms, size_t fromBytes) = nullptr;
 
     static Shim find()
     {
@@ -35,9 +47,10 @@ struct Shim {
         shim.calls = reinterpret_cast<decltype(calls)>(::dlsym(RTLD_DEFAULT, "faultshim_calls"));
         shim.casefold = reinterpret_cast<decltype(casefold)>(::dlsym(RTLD_DEFAULT, "faultshim_casefold"));
         shim.errnoAfterNew = reinterpret_cast<decltype(errnoAfterNew)>(::dlsym(RTLD_DEFAULT, "faultshim_errno_after_new"));
+        shim.slow = reinterpret_cast<decltype(slow)>(::dlsym(RTLD_DEFAULT, "faultshim_slow"));
         return shim;
     }
-    bool loaded() const { return arm && disarm && calls && casefold && errnoAfterNew; }
+    bool loaded() const { return arm && disarm && calls && casefold && errnoAfterNew && slow; }
 };
 
 enum class Operation { MoveSame, CopySame, MoveOther, CopyOther, Trash, DeleteForGood, Rename, MakeFolder, WriteIni };
@@ -348,6 +361,54 @@ private slots:
         QCOMPARE(readBytes(dir.filePath("A.jpg")), QByteArray("picture"));
         QVERIFY(clash);
         QCOMPARE(clash->number, platform::errors::FileAlreadyExists);
+    }
+
+    // A long copy to a slow stick shows its progress and can be cancelled: the file being sent
+    // stays at its source, no temporary file is left, and the files already sent stay sent.
+    void cancelASlowSortToAnotherFileSystem()
+    {
+        if (m_otherFileSystem.isEmpty())
+            SHELFMASTER_SKIP("no second file system here");
+        const QString far = m_otherFileSystem + "/far";
+        QDir(far).removeRecursively();
+        QDir().mkpath(far);
+        SettingsFixture f("GROUP=Trips\r\n", areaRecord("Far", "Trips", QFile::encodeName(far)), {}, {});
+        const QByteArray big(48 * 1024 * 1024, 'm');
+        writeBytes(f.folder("a.mov"), "small");
+        writeBytes(f.folder("b.mov"), big);
+        writeBytes(f.folder("c.mov"), "small");
+        QVERIFY(!f.main().File1->Refresh());
+        f.settings().optMoveDefault->setChecked(true);
+        f.settings().chkPromptMove->setChecked(false);
+        f.main().cmbCatalog->setCurrentIndex(0);
+        for (int i = 0; i < 3; ++i)
+            f.main().File1->setSelected(i, true);
+
+        QString shownLabel;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            auto *progress = f.main().findChild<QProgressDialog *>("dlgTransferProgress");
+            if (progress && progress->isVisible() && shownLabel.isEmpty()) {
+                shownLabel = progress->labelText();
+                QTest::mouseClick(progress->findChild<QPushButton *>(), Qt::LeftButton);
+            }
+        });
+        watch.start(50);
+        m_shim.slow(150, 1024 * 1024);
+        QListWidget *areas = f.main().lstArea;
+        const QRect far0 = areas->visualItemRect(areas->item(0));
+        // A double click is a press and a release, then the second press.
+        QTest::mouseClick(areas->viewport(), Qt::LeftButton, {}, far0.center());
+        QTest::mouseDClick(areas->viewport(), Qt::LeftButton, {}, far0.center());
+        m_shim.slow(0, 0);
+        watch.stop();
+
+        QVERIFY2(shownLabel.startsWith("b.mov\n") && shownLabel.endsWith("File 2 of 3"), qPrintable(shownLabel));
+        QCOMPARE(f.harness.messages.texts(), QStringList{"Sending was cancelled: 1 of 3 files were sent."});
+        QCOMPARE(folderEntries(far), QStringList{"a.mov"});
+        QCOMPARE(readBytes(f.folder("b.mov")), big);
+        QVERIFY(QFileInfo::exists(f.folder("c.mov")));
+        QVERIFY(f.main().isEnabled());
     }
 };
 
