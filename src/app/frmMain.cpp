@@ -476,7 +476,7 @@ void frmMain::TransferFileToArea()
         const auto work = [&](const fileops::TransferProgress &progress) {
             return m_journal->transfer(fullPathOf(name), target, how, progress);
         };
-        failure = m_transfers ? m_transfers->run(name, work) : work({});
+        failure = m_transfers->run(name, work); // set by the sort command under way
     }
     if (failure && failure->number == ECANCELED)
         return; // the user stopped it; the command says how far it got
