@@ -124,6 +124,7 @@ void frmMain::createControls()
     connect(Dir1, &browse::DirListBox::Change, this, &frmMain::Dir1_Change);
     connect(File1, &browse::FileListBox::Click, this, &frmMain::File1_Click);
     connect(File1, &browse::FileListBox::DblClick, this, &frmMain::File1_DblClick);
+    connect(File1, &browse::FileListBox::Reread, this, &frmMain::File1_Reread);
     connect(lstArea, &QListWidget::itemDoubleClicked, this, &frmMain::lstArea_DblClick);
 
     Toolbar1->resize(Toolbar1->width(), platform::twipsToPixels(kToolbarHeight));
@@ -322,6 +323,45 @@ void frmMain::RefreshAndReselect()
             platform::showFailure(*failure);
         return;
     }
+    reselect();
+}
+
+void frmMain::dropAndReselect(const QSet<QString> &gone)
+{
+    // A folder that went away is reported by a read of it, now.
+    if (platform::checkFolder(File1->Path())) {
+        RefreshAndReselect();
+        return;
+    }
+    iActiveFile = File1->ListIndex();
+    File1->removeNames(gone);
+    // A file another program took away meanwhile must not become current: then the folder is
+    // read now, as it always was.
+    const int next = browse::reselectedIndex(iActiveFile, File1->ListCount(), copyIsDefault());
+    if (next >= 0 && !platform::entryExists(fullPathOf(File1->List(next)))) {
+        if (const platform::MaybeFailure failure = File1->Refresh()) {
+            platform::showFailure(*failure);
+            return;
+        }
+        reselect();
+        return;
+    }
+    reselect();
+    File1->refreshInBackground();
+}
+
+void frmMain::File1_Reread(int currentGone)
+{
+    showFileListStatus();
+    if (currentGone < 0)
+        return;
+    // The current file went away meanwhile: the next one is chosen as after a sort.
+    iActiveFile = currentGone;
+    reselect();
+}
+
+void frmMain::reselect()
+{
     showFileListStatus();
     if (File1->ListCount() == 0) {
         m_viewer.clearPicture();
@@ -425,6 +465,7 @@ void frmMain::lstArea_DblClick()
     const QString group = cmbCatalog->currentText();
     // Each area folder is read once per command; other programs may change it between commands.
     m_areaNames = {};
+    m_movedNames.clear();
     const int selectedCount = int(File1->selectionModel()->selectedIndexes().size());
     app::BackgroundTransfer transfers(this, selectedCount);
     m_transfers = &transfers;
@@ -461,7 +502,7 @@ void frmMain::lstArea_DblClick()
                               .arg(selectedCount),
                           platform::MessageIcon::Information);
     updateUndoActions();
-    RefreshAndReselect();
+    dropAndReselect(m_movedNames);
 }
 
 void frmMain::TransferFileToArea()
@@ -486,8 +527,11 @@ void frmMain::TransferFileToArea()
         platform::showPathMissing();
     else if (failure)
         platform::showFailure(*failure);
-    else
+    else {
         m_areaNames.add(areaPath, name);
+        if (!copyIsDefault())
+            m_movedNames.insert(name);
+    }
 }
 
 bool frmMain::copyIsDefault() const

@@ -8,6 +8,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSet>
 #include <memory>
 
 class QAction;
@@ -52,6 +53,9 @@ public:
     // Reads the file list again after files left it or were copied, and selects the file the
     // user will want next.
     void RefreshAndReselect();
+    // The same after files the program itself moved away: they leave the list at once, and the
+    // folder is read again in the background for what other programs changed.
+    void dropAndReselect(const QSet<QString> &gone);
     void File1_Click();
     void File1_DblClick();
     // Opens the picture window on the active file path when the file list has a current file.
@@ -159,6 +163,9 @@ private:
     void Dir1_Change();
     void showFileListStatus();
     void readAheadAround(int index);
+    // The file that follows iActiveFile becomes current and is shown.
+    void reselect();
+    void File1_Reread(int currentGone);
     void showDefaultAction(bool moveIsDefault);
     void showFileKinds(bool moreKinds);
     bool copyIsDefault() const;
@@ -176,6 +183,7 @@ private:
     QPointer<frmRename> m_renameDialog;
     std::unique_ptr<fileops::UndoJournal> m_journal;
     fileops::AreaNames m_areaNames; // of the sort command under way
+    QSet<QString> m_movedNames;     // by the sort command under way
     app::BackgroundTransfer *m_transfers = nullptr; // of the sort command under way
     bool m_journalFailureShown = false;
 };

@@ -3,7 +3,9 @@
 #include "browse/FileListRules.h"
 #include "platform/Folders.h"
 
+#include <QFutureWatcher>
 #include <QKeyEvent>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace browse {
 
@@ -43,19 +45,80 @@ platform::MaybeFailure FileListBox::setPath(const QString &path)
     return Refresh();
 }
 
-platform::MaybeFailure FileListBox::Refresh()
-{
-    platform::FolderRead read = platform::readFolder(m_path, platform::EntryKind::File);
+namespace {
+
+struct ListedFolder {
     QStringList names;
+    platform::MaybeFailure failure;
+};
+
+ListedFolder listFolder(const QString &path, FileKinds kinds)
+{
+    platform::FolderRead read = platform::readFolder(path, platform::EntryKind::File);
+    ListedFolder listed{{}, read.failure};
     if (!read.failure) {
         for (platform::FolderEntry &entry : read.entries) {
-            if (entry.kind == platform::EntryKind::File && isListedFileName(entry.name, m_kinds))
-                names.append(std::move(entry.name));
+            if (entry.kind == platform::EntryKind::File && isListedFileName(entry.name, kinds))
+                listed.names.append(std::move(entry.name));
         }
-        sortFileNames(names);
+        sortFileNames(listed.names);
     }
-    m_model.setNames(std::move(names));
-    return read.failure;
+    return listed;
+}
+
+} // namespace
+
+platform::MaybeFailure FileListBox::Refresh()
+{
+    ++m_generation;
+    ListedFolder listed = listFolder(m_path, m_kinds);
+    m_model.setNames(std::move(listed.names));
+    return listed.failure;
+}
+
+void FileListBox::removeNames(const QSet<QString> &names)
+{
+    ++m_generation;
+    QStringList kept = m_model.names();
+    kept.removeIf([&](const QString &name) { return names.contains(name); });
+    m_model.setNames(std::move(kept));
+}
+
+void FileListBox::refreshInBackground()
+{
+    const quint64 generation = ++m_generation;
+    auto *watcher = new QFutureWatcher<ListedFolder>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation] {
+        watcher->deleteLater();
+        // A folder that cannot be read is left to the next read that reports it.
+        if (generation == m_generation && !watcher->result().failure)
+            applyReread(watcher->result().names);
+    });
+    watcher->setFuture(QtConcurrent::run(listFolder, m_path, m_kinds));
+}
+
+void FileListBox::applyReread(const QStringList &names)
+{
+    if (names == m_model.names())
+        return;
+    const int current = ListIndex();
+    const QString currentName = current >= 0 ? List(current) : QString();
+    QSet<QString> selected;
+    for (int i = 0; i < ListCount(); ++i) {
+        if (Selected(i))
+            selected.insert(List(i));
+    }
+    m_model.setNames(names);
+    int kept = -1;
+    for (int i = 0; i < ListCount(); ++i) {
+        if (selected.contains(List(i)))
+            selectionModel()->select(m_model.index(i), QItemSelectionModel::Select);
+        if (List(i) == currentName)
+            kept = i;
+    }
+    if (kept >= 0)
+        selectionModel()->setCurrentIndex(m_model.index(kept), QItemSelectionModel::NoUpdate);
+    emit Reread(!currentName.isEmpty() && kept < 0 ? current : -1);
 }
 
 int FileListBox::ListIndex() const

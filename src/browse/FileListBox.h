@@ -5,6 +5,7 @@
 
 #include <QAbstractListModel>
 #include <QListView>
+#include <QSet>
 #include <QStringList>
 
 namespace browse {
@@ -39,6 +40,12 @@ public:
     platform::MaybeFailure setPath(const QString &path);
     // Reads the folder again; afterwards nothing is selected and there is no current item.
     platform::MaybeFailure Refresh();
+    // Takes out entries of files the program itself moved away, without reading the folder;
+    // afterwards nothing is selected and there is no current item, as after Refresh.
+    void removeNames(const QSet<QString> &names);
+    // Reads the folder again on a worker thread, for what other programs changed meanwhile. The
+    // list then keeps its current file and selection; Reread says whether the current file went.
+    void refreshInBackground();
     // Which kinds of files the list shows; takes effect with the next read of the folder.
     void setFileKinds(FileKinds kinds) { m_kinds = kinds; }
     FileKinds fileKinds() const { return m_kinds; }
@@ -57,12 +64,19 @@ signals:
     // The user clicked an item or moved the current item with the keyboard, or code set Selected.
     void Click();
     void DblClick();
+    // A read in the background changed the list. currentGone: the index the current file had,
+    // which is no longer in the folder; -1 when it still is (or there was none).
+    void Reread(int currentGone);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void applyReread(const QStringList &names);
+
     FileListModel m_model;
+    // Every change of the list makes a read under way in the background out of date.
+    quint64 m_generation = 0;
     QString m_path;
     FileKinds m_kinds = FileKinds::Classic;
 };

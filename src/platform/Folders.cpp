@@ -90,6 +90,12 @@ MaybeFailure checkFolder(const QString &path)
     return std::nullopt;
 }
 
+bool entryExists(const QString &path)
+{
+    struct stat info {};
+    return ::lstat(encodeFileName(path).constData(), &info) == 0;
+}
+
 MaybeFailure makeFolder(const QString &path)
 {
     if (mkdir(encodeFileName(path).constData(), 0777) != 0)

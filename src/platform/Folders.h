@@ -31,6 +31,9 @@ MaybeFailure checkFolder(const QString &path);
 // Makes one new folder; FileAlreadyExists when the name is taken, by a folder or anything else.
 MaybeFailure makeFolder(const QString &path);
 
+// Whether anything (a file, a folder, a link) has this path.
+bool entryExists(const QString &path);
+
 // The process's current folder, "/" when it cannot be read.
 QString currentFolder();
 

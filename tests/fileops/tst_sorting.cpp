@@ -2,12 +2,14 @@
 #include "TestSupport.h"
 #include "app/frmMain.h"
 #include "browse/FileListBox.h"
+#include "browse/FileListRules.h"
 #include "settings/frmSettings.h"
 #include "viewers/frmImage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
 
@@ -219,8 +221,45 @@ private slots:
         f.sortInto(0, QStringLiteral("Cats"));
 
         QCOMPARE(folderEntries(f.area("cats")), QStringList());
-        QCOMPARE(f.harness.listedFiles().size(), listed);
+        // The folder is read again in the background.
+        QTRY_COMPARE(f.harness.listedFiles().size(), listed);
         QVERIFY(f.harness.messages.shown.isEmpty());
+    }
+
+    // The list after a sort is what a full read of the folder gives: also with a file another
+    // program added meanwhile, and with the file that became current removed meanwhile.
+    void listAfterASortIsTheFolder_data()
+    {
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<QStringList>("removed");
+        QTest::addColumn<QString>("current");
+        QTest::newRow("nothing else changed") << QStringList{} << QStringList{} << "c.jpg";
+        QTest::newRow("a file added") << QStringList{"bb.jpg"} << QStringList{} << "c.jpg";
+        QTest::newRow("the next file removed") << QStringList{} << QStringList{"c.jpg"} << "d.jpg";
+    }
+
+    void listAfterASortIsTheFolder()
+    {
+        QFETCH(QStringList, added);
+        QFETCH(QStringList, removed);
+        QFETCH(QString, current);
+        SortingFixture f;
+        f.setOptions(false, false);
+        f.select({1});
+        // Another program changes the folder just before the sort.
+        createFiles(f.source(), added);
+        for (const QString &name : removed)
+            QFile::remove(f.source() + "/" + name);
+        f.sortInto(0, QStringLiteral("Cats"));
+
+        QStringList onDisk = folderEntries(f.source());
+        browse::sortFileNames(onDisk);
+        QTRY_COMPARE(f.harness.listedFiles(), onDisk);
+        QTRY_COMPARE(f.main().File1->FileName(), current);
+        QCOMPARE(f.harness.selectedFiles(), QStringList{current});
+        QCOMPARE(f.main().activeFilePath(), f.source() + "/" + current);
+        QCOMPARE(f.main().statusPanel1->text().section(' ', 0, 0), QString::number(onDisk.size()));
+        QVERIFY2(f.harness.messages.shown.isEmpty(), qPrintable(f.harness.messages.texts().join('\n')));
     }
 
     // The area is read once for the whole sort, and still every name it holds in another letter
