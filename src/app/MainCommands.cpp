@@ -207,17 +207,16 @@ void frmMain::DeleteCurrentFile()
     if (File1->FileName().isEmpty() || File1->ListCount() == 0 ||
         (File1->ListIndex() == 0 && !File1->Selected(0)))
         return;
-    const int oldCount = File1->ListCount();
     iActiveFile = File1->ListIndex();
-    ShellDeleteFile(fullPathOf(File1->FileName()));
-    if (const platform::MaybeFailure failure = File1->Refresh()) {
-        platform::showFailure(*failure);
-        return;
-    }
-    if (File1->ListCount() == oldCount) { // declined or failed: the same file again
+    const QString name = File1->FileName();
+    ShellDeleteFile(fullPathOf(name));
+    if (platform::entryExists(fullPathOf(name))) { // declined or failed: the same file again
         File1->setSelected(iActiveFile, true);
         return;
     }
+    // The deleted file leaves the list at once; the folder is read again in the background.
+    File1->removeNames({name});
+    File1->refreshInBackground();
     showFileListStatus();
     if (File1->ListCount() == 0) {
         btnDelete->setEnabled(false);
