@@ -16,6 +16,17 @@ void FileListModel::setNames(QStringList names)
     endResetModel();
 }
 
+void FileListModel::removeNames(const QSet<QString> &names)
+{
+    for (int row = int(m_names.size()) - 1; row >= 0 && !names.isEmpty(); --row) {
+        if (!names.contains(m_names.at(row)))
+            continue;
+        beginRemoveRows({}, row, row);
+        m_names.removeAt(row);
+        endRemoveRows();
+    }
+}
+
 int FileListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_names.size());
@@ -79,9 +90,8 @@ platform::MaybeFailure FileListBox::Refresh()
 void FileListBox::removeNames(const QSet<QString> &names)
 {
     ++m_generation;
-    QStringList kept = m_model.names();
-    kept.removeIf([&](const QString &name) { return names.contains(name); });
-    m_model.setNames(std::move(kept));
+    selectionModel()->clear();
+    m_model.removeNames(names);
 }
 
 void FileListBox::refreshInBackground()
