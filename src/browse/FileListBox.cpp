@@ -4,6 +4,7 @@
 #include "platform/Folders.h"
 
 #include <QFutureWatcher>
+#include <algorithm>
 #include <QKeyEvent>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -25,6 +26,14 @@ void FileListModel::removeNames(const QSet<QString> &names)
         m_names.removeAt(row);
         endRemoveRows();
     }
+}
+
+void FileListModel::insertName(const QString &name)
+{
+    const int row = int(std::lower_bound(m_names.begin(), m_names.end(), name, comesBefore) - m_names.begin());
+    beginInsertRows({}, row, row);
+    m_names.insert(row, name);
+    endInsertRows();
 }
 
 int FileListModel::rowCount(const QModelIndex &parent) const
@@ -92,6 +101,13 @@ void FileListBox::removeNames(const QSet<QString> &names)
     ++m_generation;
     selectionModel()->clear();
     m_model.removeNames(names);
+}
+
+void FileListBox::renameEntry(const QString &from, const QString &to)
+{
+    removeNames({from});
+    if (isListedFileName(to, m_kinds))
+        m_model.insertName(to);
 }
 
 void FileListBox::refreshInBackground()

@@ -20,6 +20,8 @@ public:
     void setNames(QStringList names);
     // Removes single rows, which a view follows far faster than a reset of a long list.
     void removeNames(const QSet<QString> &names);
+    // Adds one row where the list's order puts it.
+    void insertName(const QString &name);
     const QStringList &names() const { return m_names; }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -45,6 +47,9 @@ public:
     // Takes out entries of files the program itself moved away, without reading the folder;
     // afterwards nothing is selected and there is no current item, as after Refresh.
     void removeNames(const QSet<QString> &names);
+    // A file the program renamed: its entry goes, the new name comes in where the order puts it
+    // when the list shows such files; as after Refresh, nothing stays selected.
+    void renameEntry(const QString &from, const QString &to);
     // Reads the folder again on a worker thread, for what other programs changed meanwhile. The
     // list then keeps its current file and selection; Reread says whether the current file went.
     void refreshInBackground();

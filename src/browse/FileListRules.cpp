@@ -79,6 +79,13 @@ void sortFileNames(QStringList &names)
         names.append(std::move(entry.name));
 }
 
+bool comesBefore(const QString &a, const QString &b)
+{
+    if (const int order = a.toCaseFolded().compare(b.toCaseFolded()); order != 0)
+        return order < 0;
+    return a < b;
+}
+
 QString fileListStatus(int count, const QString &folder)
 {
     if (count <= 0)

@@ -21,6 +21,7 @@ bool isMovieName(const QString &name, FileKinds kinds = FileKinds::Classic);
 
 // File list order: alphabetical without regard to letter case, ties by the exact name.
 void sortFileNames(QStringList &names);
+bool comesBefore(const QString &a, const QString &b);
 
 // The first status panel: "12 file(s) - /pictures/holiday/", or "<empty>".
 QString fileListStatus(int count, const QString &folder);

@@ -77,8 +77,9 @@ void frmRename::cmdRename_Click()
         reportFailure(*failure, newPath);
         return;
     }
-    if (const platform::MaybeFailure failure = m_files.Refresh())
-        platform::showFailure(*failure);
+    // The list follows at once; the folder is read again in the background.
+    m_files.renameEntry(oldName, newName);
+    m_files.refreshInBackground();
     // A new name the list does not show takes the file out of it: the nearest entry is chosen.
     if (const int next = browse::indexAfterRename(saved, m_files.ListCount()); next >= 0)
         m_files.setSelected(next, true);
