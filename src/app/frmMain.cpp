@@ -30,7 +30,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
@@ -466,14 +465,14 @@ void frmMain::lstArea_DblClick()
     // Each area folder is read once per command; other programs may change it between commands.
     m_areaNames = {};
     m_movedNames.clear();
-    const int selectedCount = int(File1->selectionModel()->selectedIndexes().size());
+    const QList<int> selected = File1->selectedRows();
+    const int selectedCount = int(selected.size());
     app::BackgroundTransfer transfers(this, selectedCount);
     m_transfers = &transfers;
     // One double click is one step to undo, whatever number of files it sends.
     m_journal->beginStep(copyIsDefault() ? fileops::StepKind::Copy : fileops::StepKind::Move, area);
-    for (iCount = 0; iCount < File1->ListCount(); ++iCount) {
-        if (!File1->Selected(iCount))
-            continue;
+    for (const int row : selected) {
+        iCount = row;
         for (iFindCount = 0; iFindCount < lstAreaArchive.size(); ++iFindCount) {
             const catalogue::AreaRecord &record = lstAreaArchive.at(iFindCount);
             if (record.name != area || record.group != group)

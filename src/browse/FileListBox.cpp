@@ -158,6 +158,15 @@ bool FileListBox::Selected(int index) const
     return selectionModel()->isRowSelected(index, QModelIndex());
 }
 
+QList<int> FileListBox::selectedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex &index : selectionModel()->selectedIndexes())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
 void FileListBox::setSelected(int index, bool selected)
 {
     const QModelIndex item = m_model.index(index);

@@ -62,6 +62,8 @@ public:
     int ListIndex() const;
     QString List(int index) const { return m_model.names().at(index); }
     bool Selected(int index) const;
+    // The selected entries' indexes in list order: far quicker than asking every entry of a long list.
+    QList<int> selectedRows() const;
     // Selecting an item also makes it the current item. Raises Click either way.
     void setSelected(int index, bool selected);
     // The name of the current item, "" when there is none.
