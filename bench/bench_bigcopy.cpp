@@ -1,6 +1,7 @@
 // A 1 GB file sorted by copy to another file system (/dev/shm): throughput against cp of the
 // same file in the same run, and the largest gap between two repaints of the main window while
 // the copy runs (the window is asked to repaint every 10 ms, as an animation would).
+#include "StartProgram.h"
 #include "app/Program.h"
 #include "app/frmMain.h"
 #include "browse/FileListBox.h"
@@ -91,13 +92,7 @@ int main(int argc, char *argv[])
 
     QDir::setCurrent(source);
     app::Program program;
-    QTimer::singleShot(0, [] {
-        if (QWidget *splash = QApplication::activeModalWidget()) {
-            QKeyEvent key(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
-            QApplication::sendEvent(splash, &key);
-        }
-    });
-    program.start();
+    startPastTheSplash(program);
     frmMain &main = program.mainWindow();
     main.settings().optCopyDefault->setChecked(true);
     main.settings().chkPromptCopy->setChecked(false);

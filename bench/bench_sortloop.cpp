@@ -2,6 +2,7 @@
 // an area to the next picture shown in the preview, for moves and copies into an area on the
 // same and on another file system, beside one plain full decode of the same pictures.
 
+#include "StartProgram.h"
 #include "app/Program.h"
 #include "app/frmMain.h"
 #include "browse/FileListBox.h"
@@ -126,13 +127,7 @@ std::vector<double> sortLoop(const QString &source, const QString &area, bool co
 {
     QDir::setCurrent(source);
     app::Program program;
-    QTimer::singleShot(0, [] {
-        if (QWidget *splash = QApplication::activeModalWidget()) {
-            QKeyEvent key(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
-            QApplication::sendEvent(splash, &key);
-        }
-    });
-    program.start();
+    startPastTheSplash(program);
     frmMain &main = program.mainWindow();
     frmSettings &settings = main.settings();
     settings.chkPromptMove->setChecked(false);

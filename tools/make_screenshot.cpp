@@ -1,5 +1,6 @@
 // Starts Shelfmaster on a folder of pictures it draws itself, with areas in two groups, shows
 // the first picture and saves a picture of the whole screen.
+#include "StartProgram.h"
 #include "app/Program.h"
 #include "app/frmMain.h"
 #include "browse/FileListBox.h"
@@ -84,14 +85,7 @@ int main(int argc, char *argv[])
     QDir::setCurrent(pictures);
 
     app::Program program;
-    // The splash waits for a key.
-    QTimer::singleShot(300, [] {
-        if (QWidget *splash = QApplication::activeModalWidget()) {
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
-            QApplication::sendEvent(splash, &press);
-        }
-    });
-    program.start();
+    startPastTheSplash(program, 300); // the splash shows for a moment
     frmMain &main = program.mainWindow();
     main.cmbCatalog->setCurrentIndex(0);
     main.File1->setSelected(2, true);
