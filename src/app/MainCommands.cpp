@@ -207,6 +207,8 @@ void frmMain::DeleteCurrentFile()
     if (File1->FileName().isEmpty() || File1->ListCount() == 0 ||
         (File1->ListIndex() == 0 && !File1->Selected(0)))
         return;
+    // The question waits in an event loop: the list must not be replaced meanwhile.
+    File1->stopBackgroundRead();
     iActiveFile = File1->ListIndex();
     const QString name = File1->FileName();
     ShellDeleteFile(fullPathOf(name));
@@ -300,6 +302,7 @@ void frmMain::mnuRename_Click()
     if (File1->ListCount() == 0 || File1->ListIndex() < 0 ||
         (File1->ListIndex() == 0 && !File1->Selected(0)))
         return;
+    File1->stopBackgroundRead(); // the dialog renames the current entry
     m_renameDialog = new frmRename(*File1, *Dir1, *m_journal, this);
     connect(m_renameDialog, &QDialog::finished, this, &frmMain::updateUndoActions);
     m_renameDialog->show();

@@ -460,6 +460,8 @@ void frmMain::lstArea_DblClick()
 {
     if (File1->ListIndex() == -1)
         return;
+    // Questions and long copies wait in event loops: the list must not be replaced meanwhile.
+    File1->stopBackgroundRead();
     const QString area = lstArea->currentItem() ? lstArea->currentItem()->text() : QString();
     const QString group = cmbCatalog->currentText();
     // Each area folder is read once per command; other programs may change it between commands.

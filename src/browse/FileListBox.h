@@ -53,6 +53,9 @@ public:
     // Reads the folder again on a worker thread, for what other programs changed meanwhile. The
     // list then keeps its current file and selection; Reread says whether the current file went.
     void refreshInBackground();
+    // A read under way in the background is not applied: a command is about to act on entries
+    // by their places in the list, which must not move under it.
+    void stopBackgroundRead() { ++m_generation; }
     // Which kinds of files the list shows; takes effect with the next read of the folder.
     void setFileKinds(FileKinds kinds) { m_kinds = kinds; }
     FileKinds fileKinds() const { return m_kinds; }
