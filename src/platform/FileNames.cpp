@@ -1,5 +1,7 @@
 #include "platform/FileNames.h"
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -64,6 +66,9 @@ void appendUtf8(QByteArray &out, char32_t point)
 
 QString decodeFileName(const QByteArray &bytes)
 {
+    // Most names are plain ASCII: converted in one go.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return QString::fromLatin1(bytes);
     QString name;
     name.reserve(bytes.size());
     for (qsizetype i = 0; i < bytes.size();) {
