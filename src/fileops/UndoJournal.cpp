@@ -104,11 +104,18 @@ std::optional<QString> UndoJournal::load()
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt; // no journal yet
-    QList<QByteArray> lines = file.readAll().split('\n');
+    const QByteArray content = file.readAll();
     file.close();
-    // A line without its end was being written when the program stopped: it never happened.
+    // A line without its end was being written when the program stopped: it never happened,
+    // and goes, so that the next line does not join it.
+    const qsizetype whole = content.lastIndexOf('\n') + 1;
+    if (whole < content.size())
+        QFile::resize(m_path, whole);
+    QList<QByteArray> lines = content.left(whole).split('\n');
     lines.removeLast();
-    if (lines.isEmpty() || lines.first() != kHeader || !replay(lines.mid(1))) {
+    if (lines.isEmpty())
+        return std::nullopt; // made, but stopped before its first line was whole
+    if (lines.first() != kHeader || !replay(lines.mid(1))) {
         m_done.clear();
         m_undone.clear();
         const QString aside = m_path + QStringLiteral(".damaged");
@@ -255,10 +262,12 @@ void UndoJournal::settleInterrupted()
 bool UndoJournal::append(const QByteArray &line)
 {
     const QByteArray path = QFile::encodeName(m_path);
-    const bool fresh = !exists(path);
     const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     bool written = fd >= 0;
     if (written) {
+        // An empty journal (new, or left so by a stop before its first line) starts with its header.
+        struct stat info {};
+        const bool fresh = ::fstat(fd, &info) == 0 && info.st_size == 0;
         const QByteArray bytes = (fresh ? kHeader + '\n' : QByteArray()) + line + '\n';
         written = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size() && ::fsync(fd) == 0;
         const int error = errno;

@@ -283,6 +283,29 @@ private slots:
         QVERIFY(f.undo()->isEnabled());
     }
 
+    // A journal stopped before its first line was whole is an empty journal, not a damaged one.
+    void journalCutShortAtItsStart_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("part of the header") << QByteArray("SHELFMAS");
+    }
+
+    void journalCutShortAtItsStart()
+    {
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("SHELFMASTER.UNDO");
+        writeBytes(path, bytes);
+        writeBytes(dir.filePath("a.jpg"), "x");
+        fileops::UndoJournal journal(path);
+        QCOMPARE(journal.load(), std::nullopt);
+        QVERIFY(!journal.rename(dir.filePath("a.jpg"), dir.filePath("b.jpg")));
+        fileops::UndoJournal again(path);
+        QCOMPARE(again.load(), std::nullopt);
+        QCOMPARE(again.undoText(), QStringLiteral("Undo rename of a.jpg"));
+    }
+
     void keepsTheLastThousandSteps()
     {
         QTemporaryDir dir;
