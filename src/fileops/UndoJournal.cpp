@@ -83,6 +83,16 @@ const QString kChanged = QStringLiteral("it was changed or removed since");
 
 } // namespace
 
+// Where a file of a step is now, and what it is there.
+QByteArray UndoJournal::placeLine(const JournalStep &step, qsizetype index)
+{
+    const JournalFile &file = step.files.at(index);
+    return "at " + QByteArray::number(step.id) + ' ' + QByteArray::number(index) + ' ' +
+           (file.atTarget ? "T " : "S ") + QByteArray::number(file.identity.device) + ' ' +
+           QByteArray::number(file.identity.inode) + ' ' + QByteArray::number(file.identity.size) + ' ' +
+           QByteArray::number(file.identity.modifiedNs) + ' ' + field(file.target) + ' ' + field(file.trashInfo);
+}
+
 std::optional<FileIdentity> identityOf(const QByteArray &path)
 {
     struct stat info {};
@@ -291,11 +301,7 @@ void UndoJournal::rewrite()
             for (qsizetype i = 0; i < step.files.size(); ++i) {
                 const JournalFile &file = step.files.at(i);
                 bytes += "want " + id + ' ' + field(file.source) + ' ' + field(file.target) + '\n';
-                bytes += "at " + id + ' ' + QByteArray::number(i) + ' ' + (file.atTarget ? "T " : "S ") +
-                         QByteArray::number(file.identity.device) + ' ' + QByteArray::number(file.identity.inode) +
-                         ' ' + QByteArray::number(file.identity.size) + ' ' +
-                         QByteArray::number(file.identity.modifiedNs) + ' ' + field(file.target) + ' ' +
-                         field(file.trashInfo) + '\n';
+                bytes += placeLine(step, i) + '\n';
             }
         }
     }
@@ -307,11 +313,7 @@ void UndoJournal::rewrite()
 
 void UndoJournal::recordPlace(const JournalStep &step, qsizetype index)
 {
-    const JournalFile &file = step.files.at(index);
-    append("at " + QByteArray::number(step.id) + ' ' + QByteArray::number(index) + ' ' +
-           (file.atTarget ? "T " : "S ") + QByteArray::number(file.identity.device) + ' ' +
-           QByteArray::number(file.identity.inode) + ' ' + QByteArray::number(file.identity.size) + ' ' +
-           QByteArray::number(file.identity.modifiedNs) + ' ' + field(file.target) + ' ' + field(file.trashInfo));
+    append(placeLine(step, index));
 }
 
 void UndoJournal::trim()

@@ -87,6 +87,7 @@ private:
     bool replay(const QList<QByteArray> &lines);
     void settleInterrupted();
     void recordPlace(const JournalStep &step, qsizetype index);
+    static QByteArray placeLine(const JournalStep &step, qsizetype index);
     void trim();
     JournalStep *current();
     static QString describe(const JournalStep &step);
