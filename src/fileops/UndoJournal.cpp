@@ -32,6 +32,26 @@ QByteArray unfield(const QByteArray &text)
     return text == "-" ? QByteArray() : QByteArray::fromPercentEncoding(text);
 }
 
+// Paths the journal acts on are absolute: a relative one would depend on where we started.
+std::optional<QByteArray> pathField(const QByteArray &text, bool mayBeEmpty = false)
+{
+    QByteArray path = unfield(text);
+    if (path.startsWith('/') || (mayBeEmpty && path.isEmpty()))
+        return path;
+    return std::nullopt;
+}
+
+QByteArray identityFields(const FileIdentity &identity)
+{
+    return QByteArray::number(identity.device) + ' ' + QByteArray::number(identity.inode) + ' ' +
+           QByteArray::number(identity.size) + ' ' + QByteArray::number(identity.modifiedNs);
+}
+
+FileIdentity identityFrom(const QList<QByteArray> &f, qsizetype at)
+{
+    return {f[at].toULongLong(), f[at + 1].toULongLong(), f[at + 2].toLongLong(), f[at + 3].toLongLong()};
+}
+
 const char *kindName(StepKind kind)
 {
     switch (kind) {
@@ -54,8 +74,12 @@ std::optional<StepKind> kindNamed(const QByteArray &name)
 
 bool exists(const QByteArray &path)
 {
-    struct stat info {};
-    return !path.isEmpty() && ::lstat(path.constData(), &info) == 0;
+    return identityOf(path).has_value();
+}
+
+bool isAt(const QByteArray &path, const FileIdentity &identity)
+{
+    return identity.known() && identityOf(path) == identity;
 }
 
 QString nameOf(const QByteArray &path)
@@ -63,44 +87,24 @@ QString nameOf(const QByteArray &path)
     return decodeFileName(path.mid(path.lastIndexOf('/') + 1));
 }
 
-QString reasonOf(const platform::Failure &failure)
+QString reasonOf(const platform::Failure &failure, const QString &taken)
 {
-    return failure.number == platform::errors::FileAlreadyExists ? QStringLiteral("its old place is taken")
-                                                                 : failure.text();
+    return failure.number == platform::errors::FileAlreadyExists ? taken : failure.text();
 }
 
-// Temporary files a copy interrupted by a crash left in a folder.
-void removeLeftovers(const QByteArray &folder)
+platform::MaybeFailure runTransfer(const TransferRunner &run, const QByteArray &name, const TransferWork &work)
 {
-    const platform::FolderRead read = platform::readFolder(decodeFileName(folder), platform::EntryKind::File);
-    for (const platform::FolderEntry &entry : read.entries) {
-        if (entry.name.startsWith(QLatin1String(".shelfmaster-")))
-            ::unlink((folder + '/' + encodeFileName(entry.name)).constData());
-    }
+    return run ? run(nameOf(name), work) : work({});
+}
+
+bool isCancel(const platform::MaybeFailure &failure)
+{
+    return failure && failure->number == ECANCELED;
 }
 
 const QString kChanged = QStringLiteral("it was changed or removed since");
 
 } // namespace
-
-// Where a file of a step is now, and what it is there.
-QByteArray UndoJournal::placeLine(const JournalStep &step, qsizetype index)
-{
-    const JournalFile &file = step.files.at(index);
-    return "at " + QByteArray::number(step.id) + ' ' + QByteArray::number(index) + ' ' +
-           (file.atTarget ? "T " : "S ") + QByteArray::number(file.identity.device) + ' ' +
-           QByteArray::number(file.identity.inode) + ' ' + QByteArray::number(file.identity.size) + ' ' +
-           QByteArray::number(file.identity.modifiedNs) + ' ' + field(file.target) + ' ' + field(file.trashInfo);
-}
-
-std::optional<FileIdentity> identityOf(const QByteArray &path)
-{
-    struct stat info {};
-    if (path.isEmpty() || ::lstat(path.constData(), &info) != 0)
-        return std::nullopt;
-    return FileIdentity{quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size),
-                        qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
-}
 
 UndoJournal::UndoJournal(QString path)
     : m_path(std::move(path))
@@ -111,9 +115,24 @@ std::optional<QString> UndoJournal::load()
 {
     m_done.clear();
     m_undone.clear();
+    const QByteArray path = QFile::encodeName(m_path);
+    const int fd = ::open(path.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return errno == ENOENT ? std::nullopt : setAside(); // no journal yet, or a link
+    // Anybody who could write the journal could make the next start move or delete any file.
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
+        (info.st_mode & (S_IWGRP | S_IWOTH))) {
+        ::close(fd);
+        return setAside();
+    }
+    // It lists the user's paths: nobody else reads it.
+    if (info.st_mode & 077)
+        ::fchmod(fd, info.st_mode & 0700);
+    ::close(fd);
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt; // no journal yet
+        return setAside();
     const QByteArray content = file.readAll();
     file.close();
     // A line without its end was being written when the program stopped: it never happened,
@@ -125,16 +144,21 @@ std::optional<QString> UndoJournal::load()
     lines.removeLast();
     if (lines.isEmpty())
         return std::nullopt; // made, but stopped before its first line was whole
-    if (lines.first() != kHeader || !replay(lines.mid(1))) {
-        m_done.clear();
-        m_undone.clear();
-        const QString aside = m_path + QStringLiteral(".damaged");
-        QFile::remove(aside);
-        QFile::rename(m_path, aside);
-        return aside;
-    }
+    if (lines.first() != kHeader || !replay(lines.mid(1)))
+        return setAside();
     settleInterrupted();
     return std::nullopt;
+}
+
+std::optional<QString> UndoJournal::setAside()
+{
+    m_done.clear();
+    m_undone.clear();
+    const QString aside = m_path + QStringLiteral(".damaged");
+    QFile::remove(aside);
+    if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(aside).constData()) != 0)
+        m_unusable = true;
+    return aside;
 }
 
 bool UndoJournal::replay(const QList<QByteArray> &lines)
@@ -173,25 +197,45 @@ bool UndoJournal::replay(const QList<QByteArray> &lines)
             const int index = text.toInt(&ok);
             return ok && index >= 0 && index < step->files.size() ? &step->files[index] : nullptr;
         };
-        if (what == "want" && f.size() == 4) {
-            step->files.append({unfield(f[2]), unfield(f[3]), {}, false, true, {}});
-        } else if ((what == "go" || what == "drop") && f.size() == 3) {
-            JournalFile *file = fileAt(f[2]);
-            if (!file)
+        JournalFile *file = f.size() >= 3 && what != "want" ? fileAt(f[2]) : nullptr;
+        if (what == "want" && (f.size() == 4 || f.size() == 8)) {
+            const std::optional<QByteArray> source = pathField(f[2]);
+            const std::optional<QByteArray> target = pathField(f[3], step->kind == StepKind::Trash);
+            if (!source || !target)
                 return false;
-            if (what == "go")
-                file->pending = true;
-            else
-                step->files.removeAt(f[2].toInt());
-        } else if (what == "at" && f.size() == 10) {
-            JournalFile *file = fileAt(f[2]);
-            if (!file || (f[3] != "T" && f[3] != "S"))
+            JournalFile wanted;
+            wanted.source = *source;
+            wanted.target = *target;
+            if (f.size() == 8)
+                wanted.identity = identityFrom(f, 4);
+            step->files.append(wanted);
+        } else if (what == "go" && f.size() == 3 && file) {
+            file->pending = true;
+            file->placed = {};
+            file->temporaries.clear();
+        } else if (what == "drop" && f.size() == 3 && file) {
+            step->files.removeAt(f[2].toInt());
+        } else if (what == "temp" && f.size() == 4 && file) {
+            const std::optional<QByteArray> temporary = pathField(f[3]);
+            if (!temporary)
+                return false;
+            file->temporaries.append(*temporary);
+        } else if (what == "placed" && f.size() == 7 && file) {
+            file->placed = identityFrom(f, 3);
+        } else if (what == "at" && (f.size() == 10 || f.size() == 14) && file) {
+            const std::optional<QByteArray> target = pathField(f[8]);
+            const std::optional<QByteArray> info = pathField(f[9], true);
+            if ((f[3] != "T" && f[3] != "S") || !target || !info)
                 return false;
             file->atTarget = f[3] == "T";
             file->pending = false;
-            file->identity = {f[4].toULongLong(), f[5].toULongLong(), f[6].toLongLong(), f[7].toLongLong()};
-            file->target = unfield(f[8]);
-            file->trashInfo = unfield(f[9]);
+            file->placeKnown = true;
+            file->identity = identityFrom(f, 4);
+            file->target = *target;
+            file->trashInfo = *info;
+            file->original = f.size() == 14 ? identityFrom(f, 10) : FileIdentity{};
+            file->placed = {};
+            file->temporaries.clear();
         } else if ((what == "undone" || what == "redone" || what == "forget") && f.size() == 2) {
             QList<JournalStep> &from = what == "redone" || what == "forget" ? m_undone : m_done;
             const qsizetype at = std::ranges::find(from, step->id, &JournalStep::id) - from.begin();
@@ -209,6 +253,8 @@ bool UndoJournal::replay(const QList<QByteArray> &lines)
     return true;
 }
 
+// Settles what a crash interrupted, by what the disk shows. Nothing is removed that is not
+// ours, and nothing of ours whose bytes are not also somewhere else.
 void UndoJournal::settleInterrupted()
 {
     bool settled = false;
@@ -222,57 +268,103 @@ void UndoJournal::settleInterrupted()
                 file.pending = false;
                 const QByteArray origin = file.atTarget ? file.target : file.source;
                 const QByteArray destination = file.atTarget ? file.source : file.target;
-                if (step.kind == StepKind::Move || step.kind == StepKind::Copy)
-                    removeLeftovers(platform::folderOf(file.atTarget ? file.source : file.target));
+                const FileIdentity was = file.identity; // where it was taken from
+                for (const QByteArray &temporary : std::as_const(file.temporaries)) {
+                    if (!exists(temporary))
+                        continue;
+                    if (isAt(temporary, was)) {
+                        // A letter-case rename stopped half way: the file goes back to its name.
+                        if (platform::renameNoReplace(temporary, origin) != 0)
+                            platform::renameNoReplace(temporary, destination);
+                    } else if (isPrefixOf(temporary, origin)) {
+                        ::unlink(temporary.constData()); // part of a copy whose source is still whole
+                    }
+                }
+                file.temporaries.clear();
                 bool arrived = false;
                 switch (step.kind) {
                 case StepKind::Copy:
-                    // Forward the copy appeared; backward it went away.
-                    arrived = file.atTarget ? !exists(file.target) : exists(file.target);
+                    // Forward, our copy is there; backward, it is gone.
+                    arrived = file.atTarget ? !isAt(file.target, was) : isAt(file.target, file.placed);
                     break;
                 case StepKind::Trash:
-                    // Into the trash the entry is unknown: the file can no longer be put back.
-                    if (!file.atTarget && !exists(file.source)) {
-                        step.files.removeAt(i);
-                        continue;
-                    }
-                    arrived = file.atTarget && exists(file.source) && !exists(file.target);
-                    if (arrived)
+                    if (!file.atTarget) {
+                        // Gone into the trash under a name we never learnt: it cannot be put back.
+                        if (!isAt(file.source, was)) {
+                            step.files.removeAt(i);
+                            continue;
+                        }
+                    } else if (isAt(file.source, was)) {
+                        arrived = true;
+                        if (isAt(file.target, was))
+                            ::unlink(file.target.constData()); // a second link to the same file
                         ::unlink(file.trashInfo.constData());
+                    }
                     break;
                 case StepKind::Move:
                 case StepKind::Rename:
-                    if (exists(destination) && exists(origin) && step.kind == StepKind::Move) {
-                        // The copy to another file system was in place; removing the origin
-                        // completes the move, so the file is there once.
-                        const std::optional<FileIdentity> a = identityOf(origin);
-                        const std::optional<FileIdentity> b = identityOf(destination);
-                        if (a && b && a->size == b->size)
-                            ::unlink(origin.constData());
-                    }
-                    arrived = exists(destination) && !exists(origin);
+                    // A rename keeps the file itself; across file systems our copy was recorded.
+                    arrived = isAt(destination, was) || isAt(destination, file.placed);
+                    // The origin is still there when a move to another file system stopped
+                    // before deleting it: it goes only while it holds exactly the bytes that arrived.
+                    if (arrived && isAt(origin, was) && sameContents(origin, destination))
+                        ::unlink(origin.constData());
                     break;
                 }
                 if (arrived) {
+                    if (step.kind == StepKind::Copy)
+                        file.original = file.atTarget ? file.original : was;
                     file.atTarget = !file.atTarget;
-                    file.identity = identityOf(file.atTarget ? file.target : file.source).value_or(FileIdentity{});
-                } else if (!file.atTarget && file.identity == FileIdentity{}) {
+                    file.placeKnown = true;
+                    file.identity = step.kind == StepKind::Copy && !file.atTarget
+                                        ? file.original
+                                        : identityOf(file.atTarget ? file.target : file.source).value_or(FileIdentity{});
+                } else if (!file.atTarget && !file.placeKnown) {
                     step.files.removeAt(i); // never left its place: the operation did not happen
+                    continue;
                 }
+                file.placed = {};
             }
         }
         list->removeIf([](const JournalStep &step) { return step.files.isEmpty(); });
     }
-    const bool tooLong = m_done.size() + m_undone.size() > kMaxSteps;
+    const qsizetype before = m_done.size() + m_undone.size();
+    restack();
+    const bool tooLong = before > kMaxSteps;
     trim();
-    if (settled || tooLong)
+    if (settled || tooLong || before != m_done.size() + m_undone.size())
         rewrite();
+}
+
+// Puts each step where its files are: an undo or redo that a crash stopped after its last file
+// was taken still counts, and a step undone before a newer command can no longer be redone.
+void UndoJournal::restack()
+{
+    const auto allAt = [](const JournalStep &step, bool target) {
+        return std::ranges::all_of(step.files, [&](const JournalFile &file) { return file.atTarget == target; });
+    };
+    for (qsizetype i = 0; i < m_undone.size();) {
+        if (allAt(m_undone[i], true))
+            m_done.append(m_undone.takeAt(i));
+        else
+            ++i;
+    }
+    for (qsizetype i = m_done.size() - 1; i >= 0; --i) {
+        if (allAt(m_done[i], false))
+            m_undone.append(m_done.takeAt(i));
+    }
+    std::ranges::sort(m_done, {}, &JournalStep::id);
+    std::ranges::sort(m_undone, std::greater{}, &JournalStep::id);
+    const qint64 newestDone = m_done.isEmpty() ? 0 : m_done.last().id;
+    m_undone.removeIf([&](const JournalStep &step) { return step.id < newestDone; });
 }
 
 bool UndoJournal::append(const QByteArray &line)
 {
+    if (m_unusable)
+        return false;
     const QByteArray path = QFile::encodeName(m_path);
-    const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     bool written = fd >= 0;
     if (written) {
         // An empty journal (new, or left so by a stop before its first line) starts with its header.
@@ -291,6 +383,8 @@ bool UndoJournal::append(const QByteArray &line)
 
 void UndoJournal::rewrite()
 {
+    if (m_unusable)
+        return;
     QByteArray bytes = kHeader + '\n';
     m_stepsInFile = 0;
     for (const QList<JournalStep> *list : {&m_done, &m_undone}) {
@@ -301,19 +395,39 @@ void UndoJournal::rewrite()
             for (qsizetype i = 0; i < step.files.size(); ++i) {
                 const JournalFile &file = step.files.at(i);
                 bytes += "want " + id + ' ' + field(file.source) + ' ' + field(file.target) + '\n';
-                bytes += placeLine(step, i) + '\n';
+                bytes += "at " + id + ' ' + QByteArray::number(i) + ' ' + (file.atTarget ? "T " : "S ") +
+                         identityFields(file.identity) + ' ' + field(file.target) + ' ' + field(file.trashInfo) +
+                         ' ' + identityFields(file.original) + '\n';
             }
         }
     }
-    for (const JournalStep &step : std::as_const(m_undone))
-        bytes += "undone " + QByteArray::number(step.id) + '\n';
+    // Undone last first, so that replaying these lines gives the redo order back.
+    for (qsizetype i = 0; i < m_undone.size(); ++i)
+        bytes += "undone " + QByteArray::number(m_undone.at(i).id) + '\n';
     if (const platform::MaybeFailure failure = platform::replaceFileAtomically(m_path, bytes); failure && !m_writeFailure)
         m_writeFailure = failure;
 }
 
 void UndoJournal::recordPlace(const JournalStep &step, qsizetype index)
 {
-    append(placeLine(step, index));
+    const JournalFile &file = step.files.at(index);
+    append("at " + QByteArray::number(step.id) + ' ' + QByteArray::number(index) + ' ' +
+           (file.atTarget ? "T " : "S ") + identityFields(file.identity) + ' ' + field(file.target) + ' ' +
+           field(file.trashInfo) + ' ' + identityFields(file.original));
+}
+
+TransferRecorder UndoJournal::recorderFor(const JournalStep &step, qsizetype index)
+{
+    const QByteArray prefix = QByteArray::number(step.id) + ' ' + QByteArray::number(index) + ' ';
+    return {[this, prefix](const QByteArray &path) { append("temp " + prefix + field(path)); },
+            [this, prefix](const FileIdentity &copy) { append("placed " + prefix + identityFields(copy)); }};
+}
+
+void UndoJournal::forgetRedo()
+{
+    for (const JournalStep &step : std::as_const(m_undone))
+        append("forget " + QByteArray::number(step.id));
+    m_undone.clear();
 }
 
 void UndoJournal::trim()
@@ -325,17 +439,15 @@ void UndoJournal::trim()
 void UndoJournal::beginStep(StepKind kind, const QString &area)
 {
     m_open = JournalStep{m_nextId++, kind, area, {}};
+    m_openWritten = false;
 }
 
 JournalStep *UndoJournal::current()
 {
     if (!m_open)
         return nullptr;
-    if (m_open->files.isEmpty()) {
-        // The first operation of a new command: what was undone can no longer be redone.
-        for (const JournalStep &step : std::as_const(m_undone))
-            append("forget " + QByteArray::number(step.id));
-        m_undone.clear();
+    if (!m_openWritten) {
+        m_openWritten = true;
         append("step " + QByteArray::number(m_open->id) + ' ' + kindName(m_open->kind) + ' ' +
                field(m_open->area.toUtf8()));
         ++m_stepsInFile;
@@ -354,41 +466,58 @@ void UndoJournal::endStep()
     m_open.reset();
 }
 
+qsizetype UndoJournal::want(JournalStep &step, const QByteArray &source, const QByteArray &target)
+{
+    JournalFile file;
+    file.source = source;
+    file.target = target;
+    file.identity = identityOf(source).value_or(FileIdentity{});
+    append("want " + QByteArray::number(step.id) + ' ' + field(source) + ' ' + field(target) + ' ' +
+           identityFields(file.identity));
+    step.files.append(file);
+    return step.files.size() - 1;
+}
+
+void UndoJournal::settleWanted(JournalStep &step, const platform::MaybeFailure &failure)
+{
+    const qsizetype index = step.files.size() - 1;
+    if (failure) {
+        append("drop " + QByteArray::number(step.id) + ' ' + QByteArray::number(index));
+        step.files.removeLast();
+        return;
+    }
+    JournalFile &file = step.files.last();
+    if (step.kind == StepKind::Copy)
+        file.original = file.identity;
+    file.atTarget = true;
+    file.pending = false;
+    file.placeKnown = true;
+    file.identity = identityOf(file.target).value_or(FileIdentity{});
+    file.placed = {};
+    file.temporaries.clear();
+    recordPlace(step, index);
+    forgetRedo();
+}
+
 platform::MaybeFailure UndoJournal::transfer(const QString &source, const QString &target, Transfer how,
                                              const TransferProgress &progress)
 {
     JournalStep *step = current();
-    const QByteArray from = encodeFileName(source);
-    const QByteArray to = encodeFileName(target);
-    if (step)
-        append("want " + QByteArray::number(step->id) + ' ' + field(from) + ' ' + field(to));
-    platform::MaybeFailure failure = transferFile(source, target, how, progress);
     if (!step)
-        return failure;
-    const QByteArray index = QByteArray::number(step->files.size());
-    if (failure) {
-        append("drop " + QByteArray::number(step->id) + ' ' + index);
-        return failure;
-    }
-    step->files.append({from, to, {}, true, false, identityOf(to).value_or(FileIdentity{})});
-    recordPlace(*step, step->files.size() - 1);
+        return transferFile(source, target, how, progress);
+    const qsizetype index = want(*step, encodeFileName(source), encodeFileName(target));
+    const platform::MaybeFailure failure = transferFile(source, target, how, progress, recorderFor(*step, index));
+    settleWanted(*step, failure);
     return failure;
 }
 
 platform::MaybeFailure UndoJournal::rename(const QString &from, const QString &to)
 {
     beginStep(StepKind::Rename);
-    JournalStep *step = current();
-    const QByteArray oldName = encodeFileName(from);
-    const QByteArray newName = encodeFileName(to);
-    append("want " + QByteArray::number(step->id) + ' ' + field(oldName) + ' ' + field(newName));
-    const platform::MaybeFailure failure = renameFile(from, to);
-    if (failure) {
-        append("drop " + QByteArray::number(step->id) + " 0");
-    } else {
-        step->files.append({oldName, newName, {}, true, false, identityOf(newName).value_or(FileIdentity{})});
-        recordPlace(*step, 0);
-    }
+    JournalStep &step = *current();
+    const qsizetype index = want(step, encodeFileName(from), encodeFileName(to));
+    const platform::MaybeFailure failure = renameFile(from, to, recorderFor(step, index));
+    settleWanted(step, failure);
     endStep();
     return failure;
 }
@@ -396,17 +525,14 @@ platform::MaybeFailure UndoJournal::rename(const QString &from, const QString &t
 platform::MaybeFailure UndoJournal::trash(const QString &path)
 {
     beginStep(StepKind::Trash);
-    JournalStep *step = current();
-    const QByteArray bytes = encodeFileName(path);
-    append("want " + QByteArray::number(step->id) + ' ' + field(bytes) + " -");
-    const platform::TrashResult result = platform::moveToTrash(bytes);
-    if (result.failure) {
-        append("drop " + QByteArray::number(step->id) + " 0");
-    } else {
-        step->files.append({bytes, result.trashed.file, result.trashed.info, true, false,
-                            identityOf(result.trashed.file).value_or(FileIdentity{})});
-        recordPlace(*step, 0);
+    JournalStep &step = *current();
+    want(step, encodeFileName(path), {});
+    const platform::TrashResult result = platform::moveToTrash(step.files.last().source);
+    if (!result.failure) {
+        step.files.last().target = result.trashed.file;
+        step.files.last().trashInfo = result.trashed.info;
     }
+    settleWanted(step, result.failure);
     endStep();
     return result.failure;
 }
@@ -434,31 +560,40 @@ QString UndoJournal::redoText() const
     return canRedo() ? QStringLiteral("Redo ") + describe(m_undone.last()) : QStringLiteral("Redo");
 }
 
-std::optional<QString> UndoJournal::undoFile(const JournalStep &step, JournalFile &file)
+// A refusal says why; a transfer the user cancelled leaves the file where it was, and no reason.
+std::optional<QString> UndoJournal::undoFile(JournalStep &step, qsizetype index, const TransferRunner &run)
 {
-    if (identityOf(file.target) != file.identity)
+    JournalFile &file = step.files[index];
+    if (!isAt(file.target, file.identity))
         return kChanged;
+    const QString taken = QStringLiteral("its old place is taken");
     switch (step.kind) {
-    case StepKind::Move:
-    case StepKind::Rename: {
-        const platform::MaybeFailure failure =
-            step.kind == StepKind::Move
-                ? transferFile(decodeFileName(file.target), decodeFileName(file.source), Transfer::Move)
-                : renameFile(decodeFileName(file.target), decodeFileName(file.source));
-        if (failure)
-            return reasonOf(*failure);
+    case StepKind::Move: {
+        const TransferWork work = [&, recorder = recorderFor(step, index)](const TransferProgress &progress) {
+            return transferFile(decodeFileName(file.target), decodeFileName(file.source), Transfer::Move, progress,
+                                recorder);
+        };
+        if (const platform::MaybeFailure failure = runTransfer(run, file.source, work))
+            return isCancel(failure) ? std::nullopt : std::optional(reasonOf(*failure, taken));
         break;
     }
+    case StepKind::Rename:
+        if (const platform::MaybeFailure failure =
+                renameFile(decodeFileName(file.target), decodeFileName(file.source), recorderFor(step, index)))
+            return reasonOf(*failure, taken);
+        break;
     case StepKind::Copy:
         // Without its original the copy is the only one left: it stays.
         if (!exists(file.source))
             return QStringLiteral("its original is gone");
+        if (!isAt(file.source, file.original))
+            return QStringLiteral("its original was changed or replaced since");
         if (::unlink(file.target.constData()) != 0)
             return platform::Failure::fromErrno(errno).text();
         break;
     case StepKind::Trash:
         if (platform::renameNoReplace(file.target, file.source) != 0)
-            return reasonOf(platform::Failure::fromErrno(errno));
+            return reasonOf(platform::Failure::fromErrno(errno), taken);
         ::unlink(file.trashInfo.constData());
         break;
     }
@@ -467,19 +602,26 @@ std::optional<QString> UndoJournal::undoFile(const JournalStep &step, JournalFil
     return std::nullopt;
 }
 
-std::optional<QString> UndoJournal::redoFile(const JournalStep &step, JournalFile &file)
+std::optional<QString> UndoJournal::redoFile(JournalStep &step, qsizetype index, const TransferRunner &run)
 {
-    if (identityOf(file.source) != file.identity)
+    JournalFile &file = step.files[index];
+    if (!isAt(file.source, file.identity))
         return kChanged;
     platform::MaybeFailure failure;
     switch (step.kind) {
     case StepKind::Move:
-    case StepKind::Copy:
-        failure = transferFile(decodeFileName(file.source), decodeFileName(file.target),
-                               step.kind == StepKind::Move ? Transfer::Move : Transfer::Copy);
+    case StepKind::Copy: {
+        const Transfer how = step.kind == StepKind::Move ? Transfer::Move : Transfer::Copy;
+        const TransferWork work = [&, recorder = recorderFor(step, index)](const TransferProgress &progress) {
+            return transferFile(decodeFileName(file.source), decodeFileName(file.target), how, progress, recorder);
+        };
+        failure = runTransfer(run, file.source, work);
+        if (isCancel(failure))
+            return std::nullopt;
         break;
+    }
     case StepKind::Rename:
-        failure = renameFile(decodeFileName(file.source), decodeFileName(file.target));
+        failure = renameFile(decodeFileName(file.source), decodeFileName(file.target), recorderFor(step, index));
         break;
     case StepKind::Trash: {
         const platform::TrashResult result = platform::moveToTrash(file.source);
@@ -492,24 +634,25 @@ std::optional<QString> UndoJournal::redoFile(const JournalStep &step, JournalFil
     }
     }
     if (failure)
-        return failure->number == platform::errors::FileAlreadyExists ? QStringLiteral("its new place is taken")
-                                                                      : failure->text();
+        return reasonOf(*failure, QStringLiteral("its new place is taken"));
+    if (step.kind == StepKind::Copy)
+        file.original = file.identity;
     file.atTarget = true;
     file.identity = identityOf(file.target).value_or(FileIdentity{});
     return std::nullopt;
 }
 
-UndoResult UndoJournal::undo()
+UndoResult UndoJournal::undo(const TransferRunner &run)
 {
-    return takeStep(true);
+    return takeStep(true, run);
 }
 
-UndoResult UndoJournal::redo()
+UndoResult UndoJournal::redo(const TransferRunner &run)
 {
-    return takeStep(false);
+    return takeStep(false, run);
 }
 
-UndoResult UndoJournal::takeStep(bool back)
+UndoResult UndoJournal::takeStep(bool back, const TransferRunner &run)
 {
     UndoResult result;
     QList<JournalStep> &from = back ? m_done : m_undone;
@@ -522,13 +665,18 @@ UndoResult UndoJournal::takeStep(bool back)
         if (file.atTarget != back)
             continue;
         append("go " + QByteArray::number(step.id) + ' ' + QByteArray::number(i));
-        if (const std::optional<QString> refusal = back ? undoFile(step, file) : redoFile(step, file)) {
+        const std::optional<QString> refusal = back ? undoFile(step, i, run) : redoFile(step, i, run);
+        recordPlace(step, i);
+        if (refusal) {
             result.refusals << nameOf(file.source) + QStringLiteral(": ") + *refusal;
             all = false;
+        } else if (file.atTarget == back) {
+            result.cancelled = true; // stopped by the user: this file and the rest stay
+            all = false;
+            break;
         } else {
             result.restored << decodeFileName(back ? file.source : file.target);
         }
-        recordPlace(step, i);
     }
     // A step only partly taken back stays where it is, to be finished later.
     if (all) {

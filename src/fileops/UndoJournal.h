@@ -11,17 +11,6 @@
 
 namespace fileops {
 
-// What a file is, as far as undo needs to know it is still the same file.
-struct FileIdentity {
-    quint64 device = 0;
-    quint64 inode = 0;
-    qint64 size = 0;
-    qint64 modifiedNs = 0;
-
-    bool operator==(const FileIdentity &) const = default;
-};
-std::optional<FileIdentity> identityOf(const QByteArray &path);
-
 enum class StepKind { Move, Copy, Trash, Rename };
 
 // One file of a command: where it was, where the command put it, and where it is now.
@@ -30,8 +19,14 @@ struct JournalFile {
     QByteArray target;    // for the trash: the file inside the trash
     QByteArray trashInfo; // for the trash: its entry in the trash's info folder
     bool atTarget = false;
-    bool pending = true;   // the operation began but was not seen to end
-    FileIdentity identity; // of the file where it is now (for a copy at its source: the source)
+    bool pending = true;    // the operation began but was not seen to end
+    bool placeKnown = false; // the file was once seen where the command put it
+    FileIdentity identity;  // of the file where it is now
+    FileIdentity original;  // for a copy: of the original it was made from
+    // Of an operation under way: the complete copy before it got its name, and the temporary
+    // names it used. A crash leaves nothing else of ours behind.
+    FileIdentity placed;
+    QList<QByteArray> temporaries;
 };
 
 // One command: a sort of the selected files, a delete to the trash, a rename.
@@ -46,19 +41,22 @@ struct JournalStep {
 struct UndoResult {
     QStringList restored; // full paths, where the files are now
     QStringList refusals; // "name: reason"
+    bool cancelled = false; // the user stopped it: the files not yet taken stay where they are
 };
 
 // Undo and redo for file commands, kept in a journal file that survives the program. Every
 // operation is recorded before it starts and again once it ended, each line appended with
 // fsync; loading the journal settles an operation a crash interrupted by looking at the disk.
+// A file is removed only with proof that its bytes are safe elsewhere: the identity recorded
+// when we wrote the other copy, or the same contents.
 class UndoJournal {
 public:
     static constexpr int kMaxSteps = 1000;
 
     explicit UndoJournal(QString path);
 
-    // Reads the journal. One that cannot be read is set aside under another name, which is
-    // returned, and the journal starts empty.
+    // Reads the journal. One that cannot be read, or that another user could have written, is
+    // set aside under another name, which is returned, and the journal starts empty.
     std::optional<QString> load();
 
     void beginStep(StepKind kind, const QString &area = {});
@@ -74,34 +72,45 @@ public:
     // "Undo move of IMG_0042.jpg to Beach", "Redo delete of 3 files", or the bare word.
     QString undoText() const;
     QString redoText() const;
-    UndoResult undo();
-    UndoResult redo();
+    UndoResult undo(const TransferRunner &run = {});
+    UndoResult redo(const TransferRunner &run = {});
 
     const QList<JournalStep> &doneSteps() const { return m_done; }
+    const QList<JournalStep> &undoneSteps() const { return m_undone; }
     // Set when the journal could not be written: undo then covers less than was done.
     std::optional<platform::Failure> writeFailure() const { return m_writeFailure; }
 
 private:
+    std::optional<QString> setAside();
     bool append(const QByteArray &line);
     void rewrite();
     bool replay(const QList<QByteArray> &lines);
     void settleInterrupted();
+    void restack();
     void recordPlace(const JournalStep &step, qsizetype index);
-    static QByteArray placeLine(const JournalStep &step, qsizetype index);
+    TransferRecorder recorderFor(const JournalStep &step, qsizetype index);
+    // A new command's first file is in place: what was undone can no longer be redone.
+    void forgetRedo();
     void trim();
+    // The step under way, its line written before its first operation; none outside a step.
     JournalStep *current();
+    // Records a file about to be acted on as the step's last, and then what became of it.
+    qsizetype want(JournalStep &step, const QByteArray &source, const QByteArray &target);
+    void settleWanted(JournalStep &step, const platform::MaybeFailure &failure);
     static QString describe(const JournalStep &step);
     // Undoes (back) or redoes the last step of its list.
-    UndoResult takeStep(bool back);
-    std::optional<QString> undoFile(const JournalStep &step, JournalFile &file);
-    std::optional<QString> redoFile(const JournalStep &step, JournalFile &file);
+    UndoResult takeStep(bool back, const TransferRunner &run);
+    std::optional<QString> undoFile(JournalStep &step, qsizetype index, const TransferRunner &run);
+    std::optional<QString> redoFile(JournalStep &step, qsizetype index, const TransferRunner &run);
 
     QString m_path;
     QList<JournalStep> m_done;   // oldest first
     QList<JournalStep> m_undone; // the next to redo last
     std::optional<JournalStep> m_open;
+    bool m_openWritten = false;
     qint64 m_nextId = 1;
     int m_stepsInFile = 0;
+    bool m_unusable = false; // set aside but could not be moved: never written again
     std::optional<platform::Failure> m_writeFailure;
 };
 

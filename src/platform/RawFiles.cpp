@@ -39,7 +39,8 @@ int renameNoReplace(const QByteArray &from, const QByteArray &to)
     return -1;
 }
 
-TemporaryFile createTemporaryFile(const QByteArray &folder, const QByteArray &prefix, mode_t mode)
+TemporaryFile createTemporaryFile(const QByteArray &folder, const QByteArray &prefix, mode_t mode,
+                                  const std::function<void(const QByteArray &path)> &announce)
 {
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     const QByteArray start = folder + (folder.endsWith('/') ? "" : "/") + prefix;
@@ -47,6 +48,8 @@ TemporaryFile createTemporaryFile(const QByteArray &folder, const QByteArray &pr
         TemporaryFile file{-1, start};
         for (int i = 0; i < 8; ++i)
             file.path += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)];
+        if (announce)
+            announce(file.path);
         file.fd = ::open(file.path.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, mode);
         if (file.fd >= 0 || errno != EEXIST)
             return file;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <functional>
 #include <sys/types.h>
 
 // File operations on paths as the file system holds them (bytes). Failures leave errno set.
@@ -10,12 +11,14 @@ namespace platform {
 int renameNoReplace(const QByteArray &from, const QByteArray &to);
 
 // A new file of its own in folder, named prefix and random characters, created with mode (less
-// the umask), open for writing. fd is -1 on failure.
+// the umask), open for writing. fd is -1 on failure. announce is told each name before a file of
+// that name is made, so that a journal can find what a crash left.
 struct TemporaryFile {
     int fd = -1;
     QByteArray path;
 };
-TemporaryFile createTemporaryFile(const QByteArray &folder, const QByteArray &prefix, mode_t mode);
+TemporaryFile createTemporaryFile(const QByteArray &folder, const QByteArray &prefix, mode_t mode,
+                                  const std::function<void(const QByteArray &path)> &announce = {});
 
 // Makes a rename or a new entry in folder durable.
 void syncFolder(const QByteArray &folder);
