@@ -116,7 +116,7 @@ std::optional<QString> UndoJournal::load()
     m_done.clear();
     m_undone.clear();
     const QByteArray path = QFile::encodeName(m_path);
-    const int fd = ::open(path.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return errno == ENOENT ? std::nullopt : setAside(); // no journal yet, or a link
     // Anybody who could write the journal could make the next start move or delete any file.

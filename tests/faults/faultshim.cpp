@@ -1,10 +1,12 @@
 // Preloaded into the fault-injection tests: makes a chosen call fail with a chosen error at its
-// n-th use, and can make one folder ignore letter case as FAT does. The tests drive it through
+// n-th use (or stops the process there, as a crash would), and can make one folder ignore letter
+// case as FAT does. The tests drive it through
 // the faultshim_* functions, found with dlsym.
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
 #include <dirent.h>
+#include <csignal>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <strings.h>
@@ -35,10 +37,15 @@ void delayLarge(size_t size)
 int g_errnoAfterNew = 0;
 std::string g_caseFolder;
 
+// The error that stands for a crash: the process is killed before the call.
+constexpr int kKill = -1;
+
 bool failNow(const char *call)
 {
     for (Fault &fault : g_faults) {
         if (fault.call == call && ++fault.count == fault.nth) {
+            if (fault.error == kKill)
+                ::raise(SIGKILL);
             errno = fault.error;
             return true;
         }
@@ -112,7 +119,8 @@ const char *folded(const char *path, std::string &storage)
 
 extern "C" {
 
-// Adds a failure: the nth use of call from now on fails with error.
+// Adds a failure: the nth use of call from now on fails with error; error -1 kills the process
+// before that call, and error 0 makes copy_file_range end early, as some kernels do.
 void faultshim_arm(const char *call, int error, int nth)
 {
     g_faults.push_back({call, error, nth, 0});
@@ -177,7 +185,7 @@ ssize_t write(int fd, const void *buffer, size_t size)
 ssize_t copy_file_range(int in, off64_t *inOffset, int out, off64_t *outOffset, size_t size, unsigned flags)
 {
     if (failNow("copy_file_range"))
-        return -1;
+        return errno == 0 ? 0 : -1;
     delayLarge(size);
     return real<ssize_t (*)(int, off64_t *, int, off64_t *, size_t, unsigned)>("copy_file_range")(
         in, inOffset, out, outOffset, size, flags);

@@ -5,9 +5,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QMultiHash>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QThread>
+#include <algorithm>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,6 +41,7 @@ class TestCrash : public QObject {
     testsupport::ScratchVolume m_volume{"64m"};
     QString m_otherFileSystem;
     QByteArray m_contents;
+    int m_stops = 0;
 
     QString helper(const char *name = "crashhelper") const
     {
@@ -77,12 +80,6 @@ private slots:
         m_contents.resize(kFileBytes);
         QRandomGenerator generator(7);
         generator.fillRange(reinterpret_cast<quint32 *>(m_contents.data()), kFileBytes / 4);
-    }
-
-    void cleanupTestCase()
-    {
-        if (m_otherFileSystem.startsWith("/dev/shm/"))
-            QDir(m_otherFileSystem).removeRecursively();
     }
 
     void killedAtRandomPoints()
@@ -126,80 +123,151 @@ private slots:
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
     }
 
-    // A sort of several files to another file system, its undo and its redo, killed at random
-    // points: the next start finds every file exactly once, no temporary file, and a journal
-    // that says where each file is.
-    void undoJournalKilledAtRandomPoints()
+    // A command, its undo and its redo, with another program interfering between them, killed at
+    // every point where it makes something durable: after the next start has settled the journal,
+    // and again after everything was undone, every content that was on disk is still there, no
+    // temporary file is left, and the journal says where each file is.
+    void undoJournalKilledWhileOthersInterfere_data()
     {
-        if (m_otherFileSystem.isEmpty())
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<bool>("otherFileSystem");
+        QTest::addColumn<QString>("interference");
+        const QList<std::pair<const char *, bool>> operations = {
+            {"move", false}, {"move", true}, {"copy", false}, {"copy", true}, {"trash", false}, {"rename", false},
+            {"casefold", false}};
+        for (const auto &[operation, other] : operations) {
+            for (const char *interference : {"original-taken", "target-taken", "changed", "removed"}) {
+                // In a folder that ignores case, the new name is the file itself.
+                if (QByteArray(operation) == "casefold" && QByteArray(interference) == "target-taken")
+                    continue;
+                QTest::addRow("%s%s, %s", operation, other ? " to another file system" : "", interference)
+                    << operation << other << interference;
+            }
+        }
+    }
+
+    void undoJournalKilledWhileOthersInterfere()
+    {
+        QFETCH(QString, operation);
+        QFETCH(bool, otherFileSystem);
+        QFETCH(QString, interference);
+        if (otherFileSystem && m_otherFileSystem.isEmpty())
             SHELFMASTER_SKIP("no second file system here");
-        constexpr int kFiles = 12;
+        const QString shim = QStringLiteral(SHELFMASTER_FAULTSHIM);
         QTemporaryDir here;
         const QString from = here.filePath("source");
-        const QString to = m_otherFileSystem + "/area";
+        const QString to = otherFileSystem ? m_otherFileSystem + "/area" : here.filePath("area");
+        const QString trash = here.filePath("data");
         const QString journalPath = here.filePath("SHELFMASTER.UNDO");
-        const auto contentOf = [&](int i) { return m_contents.mid(i * 65536, 1024 * 1024); };
+        const QList<QByteArray> originals = {m_contents.mid(0, 65536), m_contents.mid(65536, 65536),
+                                             m_contents.mid(131072, 1000), m_contents.mid(140000, 1000)};
         const auto prepare = [&] {
-            QDir(from).removeRecursively();
-            QDir(to).removeRecursively();
+            for (const QString &folder : {from, to, trash})
+                QDir(folder).removeRecursively();
             QDir().mkpath(from);
             QDir().mkpath(to);
             QFile::remove(journalPath);
-            for (int i = 0; i < kFiles; ++i)
-                writeBytes(from + QStringLiteral("/f%1.jpg").arg(i), contentOf(i));
+            writeBytes(from + "/f0.jpg", originals[0]);
+            writeBytes(from + "/f1.jpg", originals[1]);
+            // The user's own files under names our temporary files use.
+            writeBytes(from + "/.shelfmaster-mine.jpg", originals[2]);
+            writeBytes(to + "/.shelfmaster-mine.jpg", originals[3]);
         };
-        const auto runHelper = [&](int killAfterMs) {
-            QProcess process;
-            QElapsedTimer timer;
-            process.start(helper("undohelper"), {journalPath, from, to, QString::number(kFiles)});
-            timer.start();
-            if (!process.waitForStarted())
-                qFatal("the undo helper does not start");
-            if (killAfterMs >= 0) {
-                QThread::msleep(ulong(killAfterMs));
-                process.kill();
+        // Every content on disk, by where it is; half-written temporary files do not count.
+        const auto contentsOnDisk = [&] {
+            QMultiHash<QByteArray, QString> contents;
+            for (const QString &folder : {from, to, trash + "/Trash/files"}) {
+                for (const QString &name : testsupport::folderEntries(folder)) {
+                    const QByteArray bytes = readBytes(folder + '/' + name);
+                    if (!name.endsWith(".actor") && (!name.startsWith(".shelfmaster-") || originals.contains(bytes)))
+                        contents.insert(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1), folder + '/' + name);
+                }
             }
-            process.waitForFinished(60000);
-            return killAfterMs >= 0 || process.exitCode() == 0 ? timer.elapsed() : qint64(-1);
+            return contents;
+        };
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LD_PRELOAD", shim);
+        environment.insert("ASAN_OPTIONS", "detect_leaks=0:verify_asan_link_order=0");
+        environment.insert("XDG_DATA_HOME", trash);
+        // Returns what the helper printed, or why it failed.
+        const auto runHelper = [&](int killAt) {
+            QProcess process;
+            process.setProcessEnvironment(environment);
+            QStringList arguments{journalPath, from, to, operation, interference};
+            if (killAt > 0)
+                arguments << QString::number(killAt);
+            process.start(helper("undohelper"), arguments);
+            if (!process.waitForFinished(60000))
+                qFatal("the undo helper does not end");
+            return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0
+                       ? process.readAllStandardOutput()
+                       : process.readAllStandardError();
         };
 
         prepare();
-        const qint64 whole = runHelper(-1);
-        QVERIFY(whole >= 0);
-        QRandomGenerator generator(61206);
+        const QByteArray whole = runHelper(0);
+        const int points = whole.trimmed().toInt();
+        QVERIFY2(points > 10, whole.constData());
+        QVERIFY(points > 10);
+        // The other program's edits remove the first file's content with its consent.
+        const bool firstMayGo = interference == "changed" || interference == "removed";
         QStringList faults;
-        for (int run = 0; run < 30; ++run) {
+        for (int killAt = 1; killAt <= points + 1; ++killAt) {
             prepare();
-            const int killAfter = generator.bounded(int(whole * 12 / 10) + 1);
-            runHelper(killAfter);
+            runHelper(killAt);
+            const QString run = QStringLiteral("stopped at fsync %1: ").arg(killAt);
+            QMultiHash<QByteArray, QString> before = contentsOnDisk();
+            for (qsizetype i = firstMayGo ? 1 : 0; i < originals.size(); ++i) {
+                if (!before.contains(QCryptographicHash::hash(originals[i], QCryptographicHash::Sha1)))
+                    faults << run + QStringLiteral("content %1 lost while running").arg(i);
+            }
             fileops::UndoJournal journal(journalPath); // the next start
             if (journal.load())
-                faults << QStringLiteral("run %1: journal set aside").arg(run);
-            for (int i = 0; i < kFiles; ++i) {
-                const QString name = QStringLiteral("/f%1.jpg").arg(i);
-                const bool atSource = QFileInfo::exists(from + name);
-                const bool atTarget = QFileInfo::exists(to + name);
-                if (atSource == atTarget)
-                    faults << QStringLiteral("run %1 (%2 ms): %3 %4").arg(run).arg(killAfter).arg(name,
-                                 atSource ? "is in two places" : "is lost");
-                else if (readBytes((atSource ? from : to) + name) != contentOf(i))
-                    faults << QStringLiteral("run %1 (%2 ms): %3 damaged").arg(run).arg(killAfter).arg(name);
-            }
-            for (const QString &folder : {from, to}) {
-                for (const QString &name : testsupport::folderEntries(folder)) {
-                    if (name.startsWith(".shelfmaster-"))
-                        faults << QStringLiteral("run %1 (%2 ms): %3 left").arg(run).arg(killAfter).arg(name);
+                faults << run + "journal set aside";
+            const auto check = [&](const QString &when) {
+                const QMultiHash<QByteArray, QString> after = contentsOnDisk();
+                for (const QByteArray &content : before.uniqueKeys()) {
+                    if (!after.contains(content))
+                        faults << run + when + ": " + before.values(content).join(", ") + " removed";
+                }
+                for (const QString &folder : {from, to}) {
+                    for (const QString &name : testsupport::folderEntries(folder)) {
+                        if (name.startsWith(".shelfmaster-") && name != ".shelfmaster-mine.jpg")
+                            faults << run + when + ": " + name + " left";
+                    }
+                }
+            };
+            check("after the start");
+            for (const QList<fileops::JournalStep> *list : {&journal.doneSteps(), &journal.undoneSteps()}) {
+                for (const fileops::JournalStep &step : *list) {
+                    const bool allAtTarget = std::ranges::all_of(step.files, &fileops::JournalFile::atTarget);
+                    const bool noneAtTarget = std::ranges::none_of(step.files, &fileops::JournalFile::atTarget);
+                    if (list == &journal.doneSteps() ? noneAtTarget : allAtTarget)
+                        faults << run + QStringLiteral("step %1 is on the wrong list").arg(step.id);
+                    for (const fileops::JournalFile &file : step.files) {
+                        const QByteArray place = file.atTarget ? file.target : file.source;
+                        const bool interfered = file.source.endsWith("/f0.jpg");
+                        if ((!interfered || interference != "removed") && !fileops::identityOf(place))
+                            faults << run + "the journal has a file at " + place + " where there is none";
+                        else if (!interfered && fileops::identityOf(place) != file.identity)
+                            faults << run + "the journal has another file at " + place;
+                    }
                 }
             }
-            for (const fileops::JournalStep &step : journal.doneSteps()) {
-                for (const fileops::JournalFile &file : step.files) {
-                    if (!QFileInfo::exists(QFile::decodeName(file.atTarget ? file.target : file.source)))
-                        faults << QStringLiteral("run %1 (%2 ms): the journal has %3 where it is not").arg(run).arg(killAfter).arg(QString::fromUtf8(file.source));
-                }
-            }
+            for (int i = 0; i < 4 && journal.canUndo(); ++i)
+                journal.undo();
+            check("after undoing everything");
         }
-        qInfo("30 runs over %lld ms of sorting, undoing and redoing %d files", whole, kFiles);
+        qInfo("%d stops", points + 1);
+        m_stops += points + 1;
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+    }
+
+    void cleanupTestCase()
+    {
+        qInfo("%d stops of the undo helper in all", m_stops);
+        if (m_otherFileSystem.startsWith("/dev/shm/"))
+            QDir(m_otherFileSystem).removeRecursively();
     }
 };
 

@@ -240,6 +240,138 @@ private slots:
         }
     }
 
+    // Undo and redo act only on the very files the command left: a camera that reuses a name, an
+    // edit or a removal by another program, each with the size kept, makes them refuse.
+    void journalRefuses_data()
+    {
+        QTest::addColumn<bool>("copy");
+        QTest::addColumn<QString>("interference");
+        QTest::addColumn<bool>("redo");
+        QTest::addColumn<QString>("refusal");
+        const QString changed = "a.jpg: it was changed or removed since";
+        QTest::newRow("copy, original's name reused") << true << "replace source" << false
+                                                      << "a.jpg: its original was changed or replaced since";
+        QTest::newRow("copy, original edited") << true << "edit source" << false
+                                               << "a.jpg: its original was changed or replaced since";
+        QTest::newRow("copy, original gone") << true << "remove source" << false << "a.jpg: its original is gone";
+        QTest::newRow("copy, copy replaced") << true << "replace target" << false << changed;
+        QTest::newRow("move, moved file replaced") << false << "replace target" << false << changed;
+        QTest::newRow("redo move, file replaced") << false << "replace source" << true << changed;
+        QTest::newRow("redo copy, file edited") << true << "edit source" << true << changed;
+    }
+
+    void journalRefuses()
+    {
+        QFETCH(bool, copy);
+        QFETCH(QString, interference);
+        QFETCH(bool, redo);
+        QFETCH(QString, refusal);
+        QTemporaryDir dir;
+        QDir().mkpath(dir.filePath("area"));
+        const QString source = dir.filePath("a.jpg");
+        const QString target = dir.filePath("area/a.jpg");
+        writeBytes(source, "original picture");
+        fileops::UndoJournal journal(dir.filePath("SHELFMASTER.UNDO"));
+        QVERIFY(!journal.load());
+        journal.beginStep(copy ? fileops::StepKind::Copy : fileops::StepKind::Move, "Area");
+        QVERIFY(!journal.transfer(source, target, copy ? fileops::Transfer::Copy : fileops::Transfer::Move));
+        journal.endStep();
+        if (redo)
+            QVERIFY(journal.undo().refusals.isEmpty());
+        const QString file = interference.endsWith("source") ? source : target;
+        if (interference.startsWith("replace")) {
+            writeBytes(file + ".new", "another picture!"); // as large as the first
+            QVERIFY(QFile::remove(file) && QFile::rename(file + ".new", file));
+        } else if (interference.startsWith("edit")) {
+            QFile edit(file);
+            QVERIFY(edit.open(QIODevice::ReadWrite));
+            edit.write("O");
+        } else {
+            QVERIFY(QFile::remove(file));
+        }
+        const QStringList before = folderEntries(dir.path()) + folderEntries(dir.filePath("area"));
+        const QByteArray sourceBytes = readBytes(source);
+        const QByteArray targetBytes = readBytes(target);
+
+        const fileops::UndoResult result = redo ? journal.redo() : journal.undo();
+        QCOMPARE(result.refusals, QStringList{refusal});
+        QCOMPARE(folderEntries(dir.path()) + folderEntries(dir.filePath("area")), before);
+        QCOMPARE(readBytes(source), sourceBytes);
+        QCOMPARE(readBytes(target), targetBytes);
+    }
+
+    // Redo is gone only once a new command changed something.
+    void redoOutlivesACommandThatDidNothing_data()
+    {
+        QTest::addColumn<bool>("nameTaken");
+        QTest::newRow("the new command fails") << true;
+        QTest::newRow("the new command moves a file") << false;
+    }
+
+    void redoOutlivesACommandThatDidNothing()
+    {
+        QFETCH(bool, nameTaken);
+        QTemporaryDir dir;
+        writeBytes(dir.filePath("a.jpg"), "a");
+        writeBytes(dir.filePath("b.jpg"), "b");
+        if (nameTaken)
+            writeBytes(dir.filePath("c.jpg"), "c");
+        fileops::UndoJournal journal(dir.filePath("SHELFMASTER.UNDO"));
+        QVERIFY(!journal.load());
+        QVERIFY(!journal.rename(dir.filePath("a.jpg"), dir.filePath("x.jpg")));
+        journal.undo();
+        journal.beginStep(fileops::StepKind::Move, "Area");
+        QCOMPARE(bool(journal.transfer(dir.filePath("b.jpg"), dir.filePath("c.jpg"), fileops::Transfer::Move)), nameTaken);
+        journal.endStep();
+        fileops::UndoJournal again(dir.filePath("SHELFMASTER.UNDO"));
+        QVERIFY(!again.load());
+        for (const fileops::UndoJournal *j : {&journal, &again})
+            QCOMPARE(j->redoText(), nameTaken ? QStringLiteral("Redo rename of a.jpg") : QStringLiteral("Redo"));
+    }
+
+    // Whoever can write the journal could make the next start move or delete any file.
+    void untrustedJournalIsSetAside_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("writable by others") << "chmod";
+        QTest::newRow("owned by another user") << "chown";
+        QTest::newRow("a link") << "link";
+        QTest::newRow("a relative path") << "relative";
+    }
+
+    void untrustedJournalIsSetAside()
+    {
+        QFETCH(QString, how);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("SHELFMASTER.UNDO");
+        writeBytes(dir.filePath("a.jpg"), "a");
+        {
+            fileops::UndoJournal journal(path);
+            QVERIFY(!journal.load());
+            QVERIFY(!journal.rename(dir.filePath("a.jpg"), dir.filePath("b.jpg")));
+        }
+        struct stat info {};
+        QVERIFY(::stat(QFile::encodeName(path).constData(), &info) == 0);
+        QCOMPARE(info.st_mode & 0777, 0600u); // it lists the user's paths
+        const QByteArray bytes = QFile::encodeName(path);
+        if (how == "chmod") {
+            QVERIFY(::chmod(bytes.constData(), 0666) == 0);
+        } else if (how == "chown") {
+            if (::geteuid() != 0)
+                SHELFMASTER_SKIP("only root can give a file away");
+            QVERIFY(::chown(bytes.constData(), 65534, 65534) == 0);
+        } else if (how == "link") {
+            QVERIFY(QFile::rename(path, path + ".real") && QFile::link(path + ".real", path));
+        } else {
+            const QByteArray folder = QFile::encodeName(dir.path() + "/").toPercentEncoding({}, "-");
+            writeBytes(path, readBytes(path).replace(folder, ""));
+        }
+        fileops::UndoJournal journal(path);
+        QCOMPARE(journal.load(), std::optional(path + ".damaged"));
+        QVERIFY(!journal.canUndo());
+        QVERIFY(QFileInfo::exists(dir.filePath("b.jpg")));
+    }
+
     void newCommandClearsRedo()
     {
         Fixture f;
