@@ -292,6 +292,11 @@ std::optional<FileIdentity> identityOf(const QByteArray &path)
     return identityOf(info);
 }
 
+bool isFileAt(const QByteArray &path, const FileIdentity &identity)
+{
+    return identity.known() && identityOf(path) == identity;
+}
+
 bool sameContents(const QByteArray &a, const QByteArray &b)
 {
     return contentsMatch(a, b, false);

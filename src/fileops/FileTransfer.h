@@ -36,6 +36,8 @@ struct FileIdentity {
 FileIdentity identityOf(const struct stat &info);
 // Of the entry itself, not of what a symbolic link points to; none when there is no entry.
 std::optional<FileIdentity> identityOf(const QByteArray &path);
+// Whether the entry at path is the file of that (known) identity.
+bool isFileAt(const QByteArray &path, const FileIdentity &identity);
 
 // Told of the steps a crash could leave half done, each before it happens, so that a journal can
 // later tell our own files from anybody else's.

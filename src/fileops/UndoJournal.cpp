@@ -1,5 +1,6 @@
 #include "fileops/UndoJournal.h"
 
+#include "fileops/JournalRecovery.h"
 #include "platform/FileNames.h"
 #include "platform/Folders.h"
 #include "platform/RawFiles.h"
@@ -19,68 +20,7 @@ namespace {
 
 using platform::decodeFileName;
 using platform::encodeFileName;
-
-const QByteArray kHeader = "SHELFMASTER-UNDO 1";
-
-QByteArray field(const QByteArray &bytes)
-{
-    return bytes.isEmpty() ? QByteArrayLiteral("-") : bytes.toPercentEncoding({}, "-");
-}
-
-QByteArray unfield(const QByteArray &text)
-{
-    return text == "-" ? QByteArray() : QByteArray::fromPercentEncoding(text);
-}
-
-// Paths the journal acts on are absolute: a relative one would depend on where we started.
-std::optional<QByteArray> pathField(const QByteArray &text, bool mayBeEmpty = false)
-{
-    QByteArray path = unfield(text);
-    if (path.startsWith('/') || (mayBeEmpty && path.isEmpty()))
-        return path;
-    return std::nullopt;
-}
-
-QByteArray identityFields(const FileIdentity &identity)
-{
-    return QByteArray::number(identity.device) + ' ' + QByteArray::number(identity.inode) + ' ' +
-           QByteArray::number(identity.size) + ' ' + QByteArray::number(identity.modifiedNs);
-}
-
-FileIdentity identityFrom(const QList<QByteArray> &f, qsizetype at)
-{
-    return {f[at].toULongLong(), f[at + 1].toULongLong(), f[at + 2].toLongLong(), f[at + 3].toLongLong()};
-}
-
-const char *kindName(StepKind kind)
-{
-    switch (kind) {
-    case StepKind::Move: return "move";
-    case StepKind::Copy: return "copy";
-    case StepKind::Trash: return "delete";
-    case StepKind::Rename: return "rename";
-    }
-    return "move";
-}
-
-std::optional<StepKind> kindNamed(const QByteArray &name)
-{
-    for (StepKind kind : {StepKind::Move, StepKind::Copy, StepKind::Trash, StepKind::Rename}) {
-        if (name == kindName(kind))
-            return kind;
-    }
-    return std::nullopt;
-}
-
-bool exists(const QByteArray &path)
-{
-    return identityOf(path).has_value();
-}
-
-bool isAt(const QByteArray &path, const FileIdentity &identity)
-{
-    return identity.known() && identityOf(path) == identity;
-}
+namespace format = journalformat;
 
 QString nameOf(const QByteArray &path)
 {
@@ -113,8 +53,7 @@ UndoJournal::UndoJournal(QString path)
 
 std::optional<QString> UndoJournal::load()
 {
-    m_done.clear();
-    m_undone.clear();
+    m_stacks = {};
     const QByteArray path = QFile::encodeName(m_path);
     const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
@@ -144,219 +83,27 @@ std::optional<QString> UndoJournal::load()
     lines.removeLast();
     if (lines.isEmpty())
         return std::nullopt; // made, but stopped before its first line was whole
-    if (lines.first() != kHeader || !replay(lines.mid(1)))
+    std::optional<JournalStacks> stacks =
+        lines.first() == format::kHeader ? format::parse(lines.mid(1)) : std::nullopt;
+    if (!stacks)
         return setAside();
-    settleInterrupted();
+    m_stacks = std::move(*stacks);
+    const qsizetype steps = m_stacks.done.size() + m_stacks.undone.size();
+    if (settleInterrupted(m_stacks) || steps > kMaxSteps) {
+        trim();
+        rewrite();
+    }
     return std::nullopt;
 }
 
 std::optional<QString> UndoJournal::setAside()
 {
-    m_done.clear();
-    m_undone.clear();
+    m_stacks = {};
     const QString aside = m_path + QStringLiteral(".damaged");
     QFile::remove(aside);
     if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(aside).constData()) != 0)
         m_unusable = true;
     return aside;
-}
-
-bool UndoJournal::replay(const QList<QByteArray> &lines)
-{
-    const auto stepWithId = [&](const QByteArray &text) -> JournalStep * {
-        bool ok = false;
-        const qint64 id = text.toLongLong(&ok);
-        for (QList<JournalStep> *list : {&m_done, &m_undone}) {
-            for (JournalStep &step : *list) {
-                if (ok && step.id == id)
-                    return &step;
-            }
-        }
-        return nullptr;
-    };
-    m_stepsInFile = 0;
-    for (const QByteArray &line : lines) {
-        const QList<QByteArray> f = line.split(' ');
-        const QByteArray &what = f.first();
-        if (what == "step" && f.size() == 4) {
-            const std::optional<StepKind> kind = kindNamed(f[2]);
-            bool ok = false;
-            const qint64 id = f[1].toLongLong(&ok);
-            if (!kind || !ok || stepWithId(f[1]))
-                return false;
-            m_done.append({id, *kind, QString::fromUtf8(unfield(f[3])), {}});
-            m_nextId = std::max(m_nextId, id + 1);
-            ++m_stepsInFile;
-            continue;
-        }
-        JournalStep *step = f.size() >= 2 ? stepWithId(f[1]) : nullptr;
-        if (!step)
-            return false;
-        const auto fileAt = [&](const QByteArray &text) -> JournalFile * {
-            bool ok = false;
-            const int index = text.toInt(&ok);
-            return ok && index >= 0 && index < step->files.size() ? &step->files[index] : nullptr;
-        };
-        JournalFile *file = f.size() >= 3 && what != "want" ? fileAt(f[2]) : nullptr;
-        if (what == "want" && (f.size() == 4 || f.size() == 8)) {
-            const std::optional<QByteArray> source = pathField(f[2]);
-            const std::optional<QByteArray> target = pathField(f[3], step->kind == StepKind::Trash);
-            if (!source || !target)
-                return false;
-            JournalFile wanted;
-            wanted.source = *source;
-            wanted.target = *target;
-            if (f.size() == 8)
-                wanted.identity = identityFrom(f, 4);
-            step->files.append(wanted);
-        } else if (what == "go" && f.size() == 3 && file) {
-            file->pending = true;
-            file->placed = {};
-            file->temporaries.clear();
-        } else if (what == "drop" && f.size() == 3 && file) {
-            step->files.removeAt(f[2].toInt());
-        } else if (what == "temp" && f.size() == 4 && file) {
-            const std::optional<QByteArray> temporary = pathField(f[3]);
-            if (!temporary)
-                return false;
-            file->temporaries.append(*temporary);
-        } else if (what == "placed" && f.size() == 7 && file) {
-            file->placed = identityFrom(f, 3);
-        } else if (what == "at" && (f.size() == 10 || f.size() == 14) && file) {
-            const std::optional<QByteArray> target = pathField(f[8]);
-            const std::optional<QByteArray> info = pathField(f[9], true);
-            if ((f[3] != "T" && f[3] != "S") || !target || !info)
-                return false;
-            file->atTarget = f[3] == "T";
-            file->pending = false;
-            file->placeKnown = true;
-            file->identity = identityFrom(f, 4);
-            file->target = *target;
-            file->trashInfo = *info;
-            file->original = f.size() == 14 ? identityFrom(f, 10) : FileIdentity{};
-            file->placed = {};
-            file->temporaries.clear();
-        } else if ((what == "undone" || what == "redone" || what == "forget") && f.size() == 2) {
-            QList<JournalStep> &from = what == "redone" || what == "forget" ? m_undone : m_done;
-            const qsizetype at = std::ranges::find(from, step->id, &JournalStep::id) - from.begin();
-            if (at >= from.size())
-                return false;
-            JournalStep moved = from.takeAt(at);
-            if (what == "undone")
-                m_undone.append(std::move(moved));
-            else if (what == "redone")
-                m_done.append(std::move(moved));
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Settles what a crash interrupted, by what the disk shows. Nothing is removed that is not
-// ours, and nothing of ours whose bytes are not also somewhere else.
-void UndoJournal::settleInterrupted()
-{
-    bool settled = false;
-    for (QList<JournalStep> *list : {&m_done, &m_undone}) {
-        for (JournalStep &step : *list) {
-            for (qsizetype i = step.files.size() - 1; i >= 0; --i) {
-                JournalFile &file = step.files[i];
-                if (!file.pending)
-                    continue;
-                settled = true;
-                file.pending = false;
-                const QByteArray origin = file.atTarget ? file.target : file.source;
-                const QByteArray destination = file.atTarget ? file.source : file.target;
-                const FileIdentity was = file.identity; // where it was taken from
-                for (const QByteArray &temporary : std::as_const(file.temporaries)) {
-                    if (!exists(temporary))
-                        continue;
-                    if (isAt(temporary, was)) {
-                        // A letter-case rename stopped half way: the file goes back to its name.
-                        if (platform::renameNoReplace(temporary, origin) != 0)
-                            platform::renameNoReplace(temporary, destination);
-                    } else if (isPrefixOf(temporary, origin)) {
-                        ::unlink(temporary.constData()); // part of a copy whose source is still whole
-                    }
-                }
-                file.temporaries.clear();
-                bool arrived = false;
-                switch (step.kind) {
-                case StepKind::Copy:
-                    // Forward, our copy is there; backward, it is gone.
-                    arrived = file.atTarget ? !isAt(file.target, was) : isAt(file.target, file.placed);
-                    break;
-                case StepKind::Trash:
-                    if (!file.atTarget) {
-                        // Gone into the trash under a name we never learnt: it cannot be put back.
-                        if (!isAt(file.source, was)) {
-                            step.files.removeAt(i);
-                            continue;
-                        }
-                    } else if (isAt(file.source, was)) {
-                        arrived = true;
-                        if (isAt(file.target, was))
-                            ::unlink(file.target.constData()); // a second link to the same file
-                        ::unlink(file.trashInfo.constData());
-                    }
-                    break;
-                case StepKind::Move:
-                case StepKind::Rename:
-                    // A rename keeps the file itself; across file systems our copy was recorded.
-                    arrived = isAt(destination, was) || isAt(destination, file.placed);
-                    // The origin is still there when a move to another file system stopped
-                    // before deleting it: it goes only while it holds exactly the bytes that arrived.
-                    if (arrived && isAt(origin, was) && sameContents(origin, destination))
-                        ::unlink(origin.constData());
-                    break;
-                }
-                if (arrived) {
-                    if (step.kind == StepKind::Copy)
-                        file.original = file.atTarget ? file.original : was;
-                    file.atTarget = !file.atTarget;
-                    file.placeKnown = true;
-                    file.identity = step.kind == StepKind::Copy && !file.atTarget
-                                        ? file.original
-                                        : identityOf(file.atTarget ? file.target : file.source).value_or(FileIdentity{});
-                } else if (!file.atTarget && !file.placeKnown) {
-                    step.files.removeAt(i); // never left its place: the operation did not happen
-                    continue;
-                }
-                file.placed = {};
-            }
-        }
-        list->removeIf([](const JournalStep &step) { return step.files.isEmpty(); });
-    }
-    const qsizetype before = m_done.size() + m_undone.size();
-    restack();
-    const bool tooLong = before > kMaxSteps;
-    trim();
-    if (settled || tooLong || before != m_done.size() + m_undone.size())
-        rewrite();
-}
-
-// Puts each step where its files are: an undo or redo that a crash stopped after its last file
-// was taken still counts, and a step undone before a newer command can no longer be redone.
-void UndoJournal::restack()
-{
-    const auto allAt = [](const JournalStep &step, bool target) {
-        return std::ranges::all_of(step.files, [&](const JournalFile &file) { return file.atTarget == target; });
-    };
-    for (qsizetype i = 0; i < m_undone.size();) {
-        if (allAt(m_undone[i], true))
-            m_done.append(m_undone.takeAt(i));
-        else
-            ++i;
-    }
-    for (qsizetype i = m_done.size() - 1; i >= 0; --i) {
-        if (allAt(m_done[i], false))
-            m_undone.append(m_done.takeAt(i));
-    }
-    std::ranges::sort(m_done, {}, &JournalStep::id);
-    std::ranges::sort(m_undone, std::greater{}, &JournalStep::id);
-    const qint64 newestDone = m_done.isEmpty() ? 0 : m_done.last().id;
-    m_undone.removeIf([&](const JournalStep &step) { return step.id < newestDone; });
 }
 
 bool UndoJournal::append(const QByteArray &line)
@@ -370,7 +117,7 @@ bool UndoJournal::append(const QByteArray &line)
         // An empty journal (new, or left so by a stop before its first line) starts with its header.
         struct stat info {};
         const bool fresh = ::fstat(fd, &info) == 0 && info.st_size == 0;
-        const QByteArray bytes = (fresh ? kHeader + '\n' : QByteArray()) + line + '\n';
+        const QByteArray bytes = (fresh ? format::kHeader + '\n' : QByteArray()) + line + '\n';
         written = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size() && ::fsync(fd) == 0;
         const int error = errno;
         ::close(fd);
@@ -385,60 +132,40 @@ void UndoJournal::rewrite()
 {
     if (m_unusable)
         return;
-    QByteArray bytes = kHeader + '\n';
-    m_stepsInFile = 0;
-    for (const QList<JournalStep> *list : {&m_done, &m_undone}) {
-        for (const JournalStep &step : *list) {
-            const QByteArray id = QByteArray::number(step.id);
-            bytes += "step " + id + ' ' + kindName(step.kind) + ' ' + field(step.area.toUtf8()) + '\n';
-            ++m_stepsInFile;
-            for (qsizetype i = 0; i < step.files.size(); ++i) {
-                const JournalFile &file = step.files.at(i);
-                bytes += "want " + id + ' ' + field(file.source) + ' ' + field(file.target) + '\n';
-                bytes += "at " + id + ' ' + QByteArray::number(i) + ' ' + (file.atTarget ? "T " : "S ") +
-                         identityFields(file.identity) + ' ' + field(file.target) + ' ' + field(file.trashInfo) +
-                         ' ' + identityFields(file.original) + '\n';
-            }
-        }
-    }
-    // Undone last first, so that replaying these lines gives the redo order back.
-    for (qsizetype i = 0; i < m_undone.size(); ++i)
-        bytes += "undone " + QByteArray::number(m_undone.at(i).id) + '\n';
+    m_stacks.stepLines = int(m_stacks.done.size() + m_stacks.undone.size());
+    const QByteArray bytes = format::serialise(m_stacks.done, m_stacks.undone);
     if (const platform::MaybeFailure failure = platform::replaceFileAtomically(m_path, bytes); failure && !m_writeFailure)
         m_writeFailure = failure;
 }
 
 void UndoJournal::recordPlace(const JournalStep &step, qsizetype index)
 {
-    const JournalFile &file = step.files.at(index);
-    append("at " + QByteArray::number(step.id) + ' ' + QByteArray::number(index) + ' ' +
-           (file.atTarget ? "T " : "S ") + identityFields(file.identity) + ' ' + field(file.target) + ' ' +
-           field(file.trashInfo) + ' ' + identityFields(file.original));
+    append(format::placeLine(step.id, index, step.files.at(index)));
 }
 
 TransferRecorder UndoJournal::recorderFor(const JournalStep &step, qsizetype index)
 {
-    const QByteArray prefix = QByteArray::number(step.id) + ' ' + QByteArray::number(index) + ' ';
-    return {[this, prefix](const QByteArray &path) { append("temp " + prefix + field(path)); },
-            [this, prefix](const FileIdentity &copy) { append("placed " + prefix + identityFields(copy)); }};
+    const qint64 id = step.id;
+    return {[this, id, index](const QByteArray &path) { append(format::temporaryLine(id, index, path)); },
+            [this, id, index](const FileIdentity &copy) { append(format::placedLine(id, index, copy)); }};
 }
 
 void UndoJournal::forgetRedo()
 {
-    for (const JournalStep &step : std::as_const(m_undone))
-        append("forget " + QByteArray::number(step.id));
-    m_undone.clear();
+    for (const JournalStep &step : std::as_const(m_stacks.undone))
+        append(format::stackLine(format::Stack::Forget, step.id));
+    m_stacks.undone.clear();
 }
 
 void UndoJournal::trim()
 {
-    while (m_done.size() + m_undone.size() > kMaxSteps)
-        (m_done.isEmpty() ? m_undone : m_done).removeFirst();
+    while (m_stacks.done.size() + m_stacks.undone.size() > kMaxSteps)
+        (m_stacks.done.isEmpty() ? m_stacks.undone : m_stacks.done).removeFirst();
 }
 
 void UndoJournal::beginStep(StepKind kind, const QString &area)
 {
-    m_open = JournalStep{m_nextId++, kind, area, {}};
+    m_open = JournalStep{m_stacks.nextId++, kind, area, {}};
     m_openWritten = false;
 }
 
@@ -448,9 +175,8 @@ JournalStep *UndoJournal::current()
         return nullptr;
     if (!m_openWritten) {
         m_openWritten = true;
-        append("step " + QByteArray::number(m_open->id) + ' ' + kindName(m_open->kind) + ' ' +
-               field(m_open->area.toUtf8()));
-        ++m_stepsInFile;
+        append(format::stepLine(*m_open));
+        ++m_stacks.stepLines;
     }
     return &*m_open;
 }
@@ -458,9 +184,9 @@ JournalStep *UndoJournal::current()
 void UndoJournal::endStep()
 {
     if (m_open && !m_open->files.isEmpty()) {
-        m_done.append(std::move(*m_open));
+        m_stacks.done.append(std::move(*m_open));
         trim();
-        if (m_stepsInFile > kMaxSteps + kMaxSteps / 10)
+        if (m_stacks.stepLines > kMaxSteps + kMaxSteps / 10)
             rewrite();
     }
     m_open.reset();
@@ -472,8 +198,7 @@ qsizetype UndoJournal::want(JournalStep &step, const QByteArray &source, const Q
     file.source = source;
     file.target = target;
     file.identity = identityOf(source).value_or(FileIdentity{});
-    append("want " + QByteArray::number(step.id) + ' ' + field(source) + ' ' + field(target) + ' ' +
-           identityFields(file.identity));
+    append(format::wantLine(step.id, file));
     step.files.append(file);
     return step.files.size() - 1;
 }
@@ -482,7 +207,7 @@ void UndoJournal::settleWanted(JournalStep &step, const platform::MaybeFailure &
 {
     const qsizetype index = step.files.size() - 1;
     if (failure) {
-        append("drop " + QByteArray::number(step.id) + ' ' + QByteArray::number(index));
+        append(format::dropLine(step.id, index));
         step.files.removeLast();
         return;
     }
@@ -552,19 +277,19 @@ QString UndoJournal::describe(const JournalStep &step)
 
 QString UndoJournal::undoText() const
 {
-    return canUndo() ? QStringLiteral("Undo ") + describe(m_done.last()) : QStringLiteral("Undo");
+    return canUndo() ? QStringLiteral("Undo ") + describe(m_stacks.done.last()) : QStringLiteral("Undo");
 }
 
 QString UndoJournal::redoText() const
 {
-    return canRedo() ? QStringLiteral("Redo ") + describe(m_undone.last()) : QStringLiteral("Redo");
+    return canRedo() ? QStringLiteral("Redo ") + describe(m_stacks.undone.last()) : QStringLiteral("Redo");
 }
 
 // A refusal says why; a transfer the user cancelled leaves the file where it was, and no reason.
 std::optional<QString> UndoJournal::undoFile(JournalStep &step, qsizetype index, const TransferRunner &run)
 {
     JournalFile &file = step.files[index];
-    if (!isAt(file.target, file.identity))
+    if (!isFileAt(file.target, file.identity))
         return kChanged;
     const QString taken = QStringLiteral("its old place is taken");
     switch (step.kind) {
@@ -584,9 +309,9 @@ std::optional<QString> UndoJournal::undoFile(JournalStep &step, qsizetype index,
         break;
     case StepKind::Copy:
         // Without its original the copy is the only one left: it stays.
-        if (!exists(file.source))
+        if (!identityOf(file.source))
             return QStringLiteral("its original is gone");
-        if (!isAt(file.source, file.original))
+        if (!isFileAt(file.source, file.original))
             return QStringLiteral("its original was changed or replaced since");
         if (::unlink(file.target.constData()) != 0)
             return platform::Failure::fromErrno(errno).text();
@@ -605,7 +330,7 @@ std::optional<QString> UndoJournal::undoFile(JournalStep &step, qsizetype index,
 std::optional<QString> UndoJournal::redoFile(JournalStep &step, qsizetype index, const TransferRunner &run)
 {
     JournalFile &file = step.files[index];
-    if (!isAt(file.source, file.identity))
+    if (!isFileAt(file.source, file.identity))
         return kChanged;
     platform::MaybeFailure failure;
     switch (step.kind) {
@@ -655,7 +380,7 @@ UndoResult UndoJournal::redo(const TransferRunner &run)
 UndoResult UndoJournal::takeStep(bool back, const TransferRunner &run)
 {
     UndoResult result;
-    QList<JournalStep> &from = back ? m_done : m_undone;
+    QList<JournalStep> &from = back ? m_stacks.done : m_stacks.undone;
     if (from.isEmpty())
         return result;
     JournalStep &step = from.last();
@@ -664,7 +389,7 @@ UndoResult UndoJournal::takeStep(bool back, const TransferRunner &run)
         JournalFile &file = step.files[i];
         if (file.atTarget != back)
             continue;
-        append("go " + QByteArray::number(step.id) + ' ' + QByteArray::number(i));
+        append(format::goLine(step.id, i));
         const std::optional<QString> refusal = back ? undoFile(step, i, run) : redoFile(step, i, run);
         recordPlace(step, i);
         if (refusal) {
@@ -680,8 +405,8 @@ UndoResult UndoJournal::takeStep(bool back, const TransferRunner &run)
     }
     // A step only partly taken back stays where it is, to be finished later.
     if (all) {
-        append((back ? "undone " : "redone ") + QByteArray::number(step.id));
-        (back ? m_undone : m_done).append(from.takeLast());
+        append(format::stackLine(back ? format::Stack::Undone : format::Stack::Redone, step.id));
+        (back ? m_stacks.undone : m_stacks.done).append(from.takeLast());
     }
     return result;
 }

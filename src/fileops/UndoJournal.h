@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fileops/FileTransfer.h"
+#include "fileops/JournalFormat.h"
 #include "platform/Failure.h"
 
 #include <QByteArray>
@@ -10,32 +11,6 @@
 #include <optional>
 
 namespace fileops {
-
-enum class StepKind { Move, Copy, Trash, Rename };
-
-// One file of a command: where it was, where the command put it, and where it is now.
-struct JournalFile {
-    QByteArray source;
-    QByteArray target;    // for the trash: the file inside the trash
-    QByteArray trashInfo; // for the trash: its entry in the trash's info folder
-    bool atTarget = false;
-    bool pending = true;    // the operation began but was not seen to end
-    bool placeKnown = false; // the file was once seen where the command put it
-    FileIdentity identity;  // of the file where it is now
-    FileIdentity original;  // for a copy: of the original it was made from
-    // Of an operation under way: the complete copy before it got its name, and the temporary
-    // names it used. A crash leaves nothing else of ours behind.
-    FileIdentity placed;
-    QList<QByteArray> temporaries;
-};
-
-// One command: a sort of the selected files, a delete to the trash, a rename.
-struct JournalStep {
-    qint64 id = 0;
-    StepKind kind = StepKind::Move;
-    QString area;
-    QList<JournalFile> files;
-};
 
 // The outcome of an undo or redo: the files put in place, and the ones refused with why.
 struct UndoResult {
@@ -67,16 +42,16 @@ public:
     platform::MaybeFailure rename(const QString &from, const QString &to);
     void endStep();
 
-    bool canUndo() const { return !m_done.isEmpty(); }
-    bool canRedo() const { return !m_undone.isEmpty(); }
+    bool canUndo() const { return !m_stacks.done.isEmpty(); }
+    bool canRedo() const { return !m_stacks.undone.isEmpty(); }
     // "Undo move of IMG_0042.jpg to Beach", "Redo delete of 3 files", or the bare word.
     QString undoText() const;
     QString redoText() const;
     UndoResult undo(const TransferRunner &run = {});
     UndoResult redo(const TransferRunner &run = {});
 
-    const QList<JournalStep> &doneSteps() const { return m_done; }
-    const QList<JournalStep> &undoneSteps() const { return m_undone; }
+    const QList<JournalStep> &doneSteps() const { return m_stacks.done; }
+    const QList<JournalStep> &undoneSteps() const { return m_stacks.undone; }
     // Set when the journal could not be written: undo then covers less than was done.
     std::optional<platform::Failure> writeFailure() const { return m_writeFailure; }
 
@@ -84,9 +59,6 @@ private:
     std::optional<QString> setAside();
     bool append(const QByteArray &line);
     void rewrite();
-    bool replay(const QList<QByteArray> &lines);
-    void settleInterrupted();
-    void restack();
     void recordPlace(const JournalStep &step, qsizetype index);
     TransferRecorder recorderFor(const JournalStep &step, qsizetype index);
     // A new command's first file is in place: what was undone can no longer be redone.
@@ -104,12 +76,9 @@ private:
     std::optional<QString> redoFile(JournalStep &step, qsizetype index, const TransferRunner &run);
 
     QString m_path;
-    QList<JournalStep> m_done;   // oldest first
-    QList<JournalStep> m_undone; // the next to redo last
+    JournalStacks m_stacks;
     std::optional<JournalStep> m_open;
     bool m_openWritten = false;
-    qint64 m_nextId = 1;
-    int m_stepsInFile = 0;
     bool m_unusable = false; // set aside but could not be moved: never written again
     std::optional<platform::Failure> m_writeFailure;
 };

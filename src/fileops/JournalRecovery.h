@@ -1,0 +1,12 @@
+#pragma once
+
+#include "fileops/JournalFormat.h"
+
+namespace fileops {
+
+// Settles the operations that a crash interrupted by what the disk shows, and puts each step on
+// the stack where its files say it belongs. Nothing is removed that is not ours, and nothing of
+// ours whose bytes are not also somewhere else. True when the stacks changed.
+bool settleInterrupted(JournalStacks &stacks);
+
+} // namespace fileops
