@@ -1,12 +1,11 @@
 #include "app/BackgroundTransfer.h"
 
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFutureWatcher>
 #include <QProgressDialog>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
-#include <atomic>
+#include <cerrno>
 
 namespace app {
 
@@ -22,10 +21,12 @@ QString megabytes(qint64 bytes)
 
 } // namespace
 
-BackgroundTransfer::BackgroundTransfer(QWidget *window, int fileCount)
+BackgroundTransfer::BackgroundTransfer(QWidget *window, int fileCount, QString title)
     : m_window(window)
     , m_fileCount(fileCount)
+    , m_title(std::move(title))
 {
+    m_clock.start();
 }
 
 BackgroundTransfer::~BackgroundTransfer()
@@ -33,9 +34,9 @@ BackgroundTransfer::~BackgroundTransfer()
     delete m_dialog;
 }
 
-platform::MaybeFailure BackgroundTransfer::run(
-    const QString &name, const std::function<platform::MaybeFailure(const fileops::TransferProgress &)> &work)
+platform::MaybeFailure BackgroundTransfer::run(const QString &name, const fileops::TransferWork &work)
 {
+    ++m_started;
     std::atomic<qint64> done = 0;
     std::atomic<qint64> total = 0;
     const fileops::TransferProgress progress = [&](qint64 bytes, qint64 size) {
@@ -48,21 +49,16 @@ platform::MaybeFailure BackgroundTransfer::run(
     QObject::connect(&watcher, &QFutureWatcherBase::finished, &waiting, &QEventLoop::quit);
     watcher.setFuture(QtConcurrent::run([&] { return work(progress); }));
 
-    QElapsedTimer clock;
-    clock.start();
+    const auto update = [&] {
+        if (m_dialog || m_clock.elapsed() >= kShowAfterMs)
+            showProgress(name, done, total);
+    };
+    update(); // files too small for a tick of their own still show
     QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, &waiting, [&] {
-        if (!m_dialog && clock.elapsed() < kShowAfterMs)
-            return;
-        const bool first = !m_dialog;
-        showProgress(name, done, total);
-        if (first)
-            waiting.quit(); // to wait on, now taking input for the dialog's Cancel
-    });
+    QObject::connect(&tick, &QTimer::timeout, &waiting, update);
     tick.start(kUpdateEveryMs);
-    // The windows paint meanwhile; the user's input waits until the dialog is there to take it.
-    if (!m_dialog && !watcher.isFinished())
-        waiting.exec(QEventLoop::ExcludeUserInputEvents);
+    // The windows paint and the dialog takes its Cancel meanwhile; the command's input guard
+    // keeps the user's other input away.
     if (!watcher.isFinished())
         waiting.exec();
     watcher.waitForFinished();
@@ -80,7 +76,7 @@ void BackgroundTransfer::showProgress(const QString &name, qint64 done, qint64 t
     if (!m_dialog) {
         m_dialog = new QProgressDialog(m_window);
         m_dialog->setObjectName(QStringLiteral("dlgTransferProgress"));
-        m_dialog->setWindowTitle(QStringLiteral("Sending files"));
+        m_dialog->setWindowTitle(m_title);
         m_dialog->setWindowModality(Qt::ApplicationModal);
         m_dialog->setAutoClose(false);
         m_dialog->setAutoReset(false);
@@ -90,7 +86,7 @@ void BackgroundTransfer::showProgress(const QString &name, qint64 done, qint64 t
     }
     m_dialog->setLabelText(QStringLiteral("%1\n%2 of %3\nFile %4 of %5")
                                .arg(name, megabytes(done), megabytes(total))
-                               .arg(m_sent + 1)
+                               .arg(m_started)
                                .arg(m_fileCount));
     m_dialog->setValue(total > 0 ? int(done * 1000 / total) : 0);
     m_dialog->show();

@@ -3,28 +3,30 @@
 #include "fileops/FileTransfer.h"
 #include "platform/Failure.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
+#include <QString>
 #include <atomic>
-#include <functional>
 
 class QProgressDialog;
 class QWidget;
 
 namespace app {
 
-// Runs the file transfers of one sort command on a worker thread while the windows keep
-// painting. After half a second a progress dialog shows the file, the bytes and the files done,
-// with a Cancel button that stops the copy after its current chunk.
+// Runs the file transfers of one command (a sort, an undo, a redo) on a worker thread while the
+// windows keep painting. Once the command has run half a second, however many files that took,
+// a progress dialog shows the file, the bytes and the files done, with a Cancel button that
+// stops the copy after its current chunk.
 class BackgroundTransfer {
 public:
-    BackgroundTransfer(QWidget *window, int fileCount);
+    // The command starts now.
+    BackgroundTransfer(QWidget *window, int fileCount, QString title = QStringLiteral("Sending files"));
     ~BackgroundTransfer();
     BackgroundTransfer(const BackgroundTransfer &) = delete;
     BackgroundTransfer &operator=(const BackgroundTransfer &) = delete;
 
-    // Runs one file's transfer (work is given the progress to report to) and waits for it.
-    platform::MaybeFailure run(const QString &name, const std::function<platform::MaybeFailure(
-                                                        const fileops::TransferProgress &)> &work);
+    // Runs one file's transfer and waits for it.
+    platform::MaybeFailure run(const QString &name, const fileops::TransferWork &work);
     bool cancelled() const { return m_cancelled; }
     int filesSent() const { return m_sent; }
 
@@ -33,6 +35,9 @@ private:
 
     QWidget *m_window;
     int m_fileCount;
+    QString m_title;
+    QElapsedTimer m_clock;
+    int m_started = 0;
     int m_sent = 0;
     bool m_cancelled = false;
     std::atomic<bool> m_cancelRequested = false;

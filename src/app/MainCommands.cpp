@@ -3,6 +3,8 @@
 #include "app/frmMain.h"
 
 #include "about/frmAbout.h"
+#include "app/BackgroundTransfer.h"
+#include "app/InputGuard.h"
 #include "browse/DirListBox.h"
 #include "browse/FileListBox.h"
 #include "browse/FileListRules.h"
@@ -257,12 +259,33 @@ void frmMain::updateUndoActions()
 
 void frmMain::mnuUndo_Click()
 {
-    showUndoResult(m_journal->undo(), QStringLiteral("Undo could not put these files back:"));
+    takeJournalStep(true);
 }
 
 void frmMain::mnuRedo_Click()
 {
-    showUndoResult(m_journal->redo(), QStringLiteral("Redo could not move these files again:"));
+    takeJournalStep(false);
+}
+
+void frmMain::takeJournalStep(bool back)
+{
+    const app::InputGuard guard;
+    // Moves across file systems are long copies: they run as a sort's transfers do, with their
+    // progress and Cancel.
+    const QList<fileops::JournalStep> &steps = back ? m_journal->doneSteps() : m_journal->undoneSteps();
+    // The files of the step that are still to be taken.
+    const int files = steps.isEmpty() ? 0 : int(std::ranges::count(steps.last().files, back, &fileops::JournalFile::atTarget));
+    app::BackgroundTransfer transfers(this, files, back ? m_journal->undoText() : m_journal->redoText());
+    const fileops::TransferRunner run = [&](const QString &name, const fileops::TransferWork &work) {
+        return transfers.run(name, work);
+    };
+    const fileops::UndoResult result = back ? m_journal->undo(run) : m_journal->redo(run);
+    showUndoResult(result, back ? QStringLiteral("Undo could not put these files back:")
+                                : QStringLiteral("Redo could not move these files again:"));
+    if (result.cancelled)
+        platform::message((back ? QStringLiteral("Undo") : QStringLiteral("Redo")) +
+                              QStringLiteral(" was cancelled: the files not yet moved stay where they are."),
+                          platform::MessageIcon::Information);
 }
 
 void frmMain::showUndoResult(const fileops::UndoResult &result, const QString &refusalHeading)

@@ -3,6 +3,7 @@
 #include "about/frmSplash.h"
 #include "app/AreaListDelegate.h"
 #include "app/BackgroundTransfer.h"
+#include "app/InputGuard.h"
 #include "app/StartupLayout.h"
 #include "browse/DirListBox.h"
 #include "browse/DriveListBox.h"
@@ -460,6 +461,7 @@ void frmMain::lstArea_DblClick()
 {
     if (File1->ListIndex() == -1)
         return;
+    const app::InputGuard guard;
     // Questions and long copies wait in event loops: the list must not be replaced meanwhile.
     File1->stopBackgroundRead();
     const QString area = lstArea->currentItem() ? lstArea->currentItem()->text() : QString();

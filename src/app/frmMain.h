@@ -148,6 +148,8 @@ private:
     void createMenus();
     // The undo and redo entries say what they would do, and are off when there is nothing to do.
     void updateUndoActions();
+    // Undoes (back) or redoes a command.
+    void takeJournalStep(bool back);
     void showUndoResult(const fileops::UndoResult &result, const QString &refusalHeading);
     void createToolbar();
     void createControls();

@@ -21,6 +21,11 @@ const Reserved kReserved[] = {
     {QKeyCombination(Qt::ControlModifier, Qt::Key_Z), "undoes the last command"},
     {QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z), "redoes a command"},
     {QKeyCombination(Qt::ControlModifier, Qt::Key_Y), "redoes a command"},
+    // The menu bar's access keys: the menu bar takes them before any window sees them.
+    {QKeyCombination(Qt::AltModifier, Qt::Key_F), "opens the File menu"},
+    {QKeyCombination(Qt::AltModifier, Qt::Key_E), "opens the Edit menu"},
+    {QKeyCombination(Qt::AltModifier, Qt::Key_S), "opens the settings"},
+    {QKeyCombination(Qt::AltModifier, Qt::Key_H), "opens the Help menu"},
 };
 
 QString keyText(QKeyCombination key)

@@ -26,13 +26,17 @@ frmRename::frmRename(browse::FileListBox &files, const browse::DirListBox &folde
     , cmdRename(new QPushButton(QStringLiteral("Rename"), this))
     , cmdCancel(new QPushButton(QStringLiteral("Cancel"), this))
     , m_files(files)
-    , m_folders(folders)
     , m_journal(journal)
+    , m_folder(folders.Path())
+    , m_oldName(files.FileName())
+    , m_row(files.ListIndex())
     , m_mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("frmRename"));
     setWindowTitle(QStringLiteral("Rename a single file"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // A click on the preview and a key out of habit would sort the file away under the dialog.
+    setWindowModality(Qt::ApplicationModal);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setPixmap(style()->standardIcon(QStyle::SP_FileIcon).pixmap(32, 32));
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -60,10 +64,10 @@ frmRename::frmRename(browse::FileListBox &files, const browse::DirListBox &folde
 
 void frmRename::cmdRename_Click()
 {
-    const QString oldName = m_files.FileName();
     const QString newName = txtNewFilename->text();
-    const QString newPath = platform::joinPath(m_folders.Path(), newName);
-    if (oldName == newName) {
+    const QString oldPath = platform::joinPath(m_folder, m_oldName);
+    const QString newPath = platform::joinPath(m_folder, newName);
+    if (m_oldName == newName) {
         reportFailure(platform::Failure{platform::errors::FileAlreadyExists, QString()}, newPath);
         return;
     }
@@ -71,17 +75,19 @@ void frmRename::cmdRename_Click()
         reportFailure(platform::Failure::fileNotFound(), newPath);
         return;
     }
-    const int saved = m_files.ListIndex();
-    if (const platform::MaybeFailure failure =
-            m_journal.rename(platform::joinPath(m_folders.Path(), oldName), newPath)) {
-        reportFailure(*failure, newPath);
+    if (const platform::MaybeFailure failure = m_journal.rename(oldPath, newPath)) {
+        // Another program took the file away meanwhile: that is no fault of the new name.
+        if (failure->number == platform::errors::FileNotFound && !platform::entryExists(oldPath))
+            platform::showFailure(*failure);
+        else
+            reportFailure(*failure, newPath);
         return;
     }
     // The list follows at once; the folder is read again in the background.
-    m_files.renameEntry(oldName, newName);
+    m_files.renameEntry(m_oldName, newName);
     m_files.refreshInBackground();
     // A new name the list does not show takes the file out of it: the nearest entry is chosen.
-    if (const int next = browse::indexAfterRename(saved, m_files.ListCount()); next >= 0)
+    if (const int next = browse::indexAfterRename(m_row, m_files.ListCount()); next >= 0)
         m_files.setSelected(next, true);
     accept();
 }

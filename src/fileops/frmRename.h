@@ -17,13 +17,14 @@ class DirListBox;
 class FileListBox;
 } // namespace browse
 
-// Gives the file list's current file a new name. Modeless, but the main window is disabled
-// while it is open.
+// Gives the file list's current file a new name. No other window takes input while it is open,
+// and the main window shows itself disabled.
 class frmRename : public QDialog {
     Q_OBJECT
 
 public:
-    // Renames through the journal, so the rename can be undone.
+    // Renames the file that is current now, whatever becomes current later, through the journal,
+    // so the rename can be undone.
     frmRename(browse::FileListBox &files, const browse::DirListBox &folders, fileops::UndoJournal &journal,
               QWidget *mainWindow);
 
@@ -41,7 +42,9 @@ private:
     void reportFailure(const platform::Failure &failure, const QString &newPath);
 
     browse::FileListBox &m_files;
-    const browse::DirListBox &m_folders;
     fileops::UndoJournal &m_journal;
+    const QString m_folder;
+    const QString m_oldName;
+    const int m_row; // of the file in the list
     QWidget *m_mainWindow;
 };

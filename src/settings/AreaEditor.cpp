@@ -16,6 +16,7 @@
 #include "settings/EditorLayout.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QKeySequenceEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -55,6 +56,9 @@ AreaEditor::AreaEditor(CatalogueHost &host, std::function<Options()> options, QW
     cmbArea = placedTwips(named(new QComboBox(this), "cmbArea"), 600, 1080, 2535, 315);
     cmbArea->setEditable(true);
     cmbArea->setInsertPolicy(QComboBox::NoInsert);
+    // When the field loses the focus the list chooses the area its text names. A name typed in
+    // another letter case is a new name, which Update refuses as taken, not a choice of that area.
+    cmbArea->completer()->setCaseSensitivity(Qt::CaseSensitive);
     lblAreaPath = placedTwips(label("lblAreaPath", "Path:"), 120, 1440, 495, 255);
     drvArea = placedTwips(named(new browse::DriveListBox(startFolder, this), "drvArea"), 600, 1440, 2535, 315);
     btnAreaDelete = placedTwips(button("btnAreaDelete", "Delete"), 120, 1680, 975, 375);
@@ -360,8 +364,9 @@ void AreaEditor::keyArea_Change()
         return;
     const catalogue::KeyCheck check = catalogue::checkAreaKey(recorded[0]);
     if (!check.accepted) {
-        platform::message(check.refusal, platform::MessageIcon::Information);
+        // Emptied first: the box takes the focus, which ends the field's editing once more.
         keyArea->clear();
+        platform::message(check.refusal, platform::MessageIcon::Information);
     } else if (recorded.count() > 1) {
         keyArea->setKeySequence(QKeySequence(recorded[0]));
     }

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QKeySequenceEdit>
 #include <QLineEdit>
 #include <QListWidget>
@@ -115,6 +116,8 @@ private slots:
         Fixture f;
         f.openSettings();
         f.click("btnAreaAdd");
+        // The box takes the focus, which ends the field's editing once more.
+        f.harness.messages.whileShown = [&] { f.keyBox()->clearFocus(); };
         f.recordKey(key);
         QCOMPARE(f.harness.messages.texts(), QStringList{message});
         QVERIFY(f.keyBox()->keySequence().isEmpty());
@@ -240,6 +243,27 @@ private slots:
         QVERIFY(f.harness.messages.shown.isEmpty());
         QCOMPARE(f.harness.listedFiles(), (QStringList{"a.jpg", "b.jpg", "c.jpg"}));
         QCOMPARE(folderEntries(f.folder("areas/beach")), QStringList());
+    }
+
+    // A key pressed while a sort runs is dropped: it would act on a file the user has not seen.
+    void keyPressedDuringASortIsDropped()
+    {
+        Fixture f;
+        f.setOptions(false, true);
+        f.main().cmbCatalog->setCurrentIndex(0);
+        f.harness.clickFile("a.jpg");
+        bool pressed = false;
+        f.harness.messages.whileShown = [&] {
+            if (!std::exchange(pressed, true))
+                QCoreApplication::postEvent(f.main().File1, new QKeyEvent(QEvent::KeyPress, Qt::Key_F2, {}));
+        };
+        QTest::keyClick(f.main().File1, Qt::Key_F2);
+        QCoreApplication::processEvents();
+
+        QCOMPARE(f.harness.messages.shown.size(), 1);
+        QCOMPARE(folderEntries(f.folder("areas/cats")), QStringList{"a.jpg"});
+        QCOMPARE(f.harness.listedFiles(), (QStringList{"b.jpg", "c.jpg"}));
+        QCOMPARE(f.main().File1->FileName(), QStringLiteral("b.jpg"));
     }
 
     // Choosing group 2 with the file list focused must not also jump to a file named "2...".

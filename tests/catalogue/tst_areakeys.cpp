@@ -35,6 +35,11 @@ private slots:
         QTest::newRow("Ctrl+Z") << QKeyCombination(Qt::ControlModifier, Qt::Key_Z)
                                 << "Ctrl+Z already undoes the last command";
         QTest::newRow("Ctrl+Y") << QKeyCombination(Qt::ControlModifier, Qt::Key_Y) << "Ctrl+Y already redoes a command";
+        QTest::newRow("Alt+F") << QKeyCombination(Qt::AltModifier, Qt::Key_F) << "Alt+F already opens the File menu";
+        QTest::newRow("Alt+E") << QKeyCombination(Qt::AltModifier, Qt::Key_E) << "Alt+E already opens the Edit menu";
+        QTest::newRow("Alt+S") << QKeyCombination(Qt::AltModifier, Qt::Key_S) << "Alt+S already opens the settings";
+        QTest::newRow("Alt+H") << QKeyCombination(Qt::AltModifier, Qt::Key_H) << "Alt+H already opens the Help menu";
+        QTest::newRow("Alt+G") << QKeyCombination(Qt::AltModifier, Qt::Key_G) << "";
         QTest::newRow("Meta+B") << QKeyCombination(Qt::MetaModifier, Qt::Key_B) << "Meta+B" + cannot;
         QTest::newRow("F13") << QKeyCombination(Qt::Key_F13) << "F13" + cannot;
         QTest::newRow("Left") << QKeyCombination(Qt::Key_Left) << "Left" + cannot;

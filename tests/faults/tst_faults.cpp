@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <cerrno>
+#include <functional>
 #include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -366,8 +367,29 @@ private slots:
         QCOMPARE(clash->number, platform::errors::FileAlreadyExists);
     }
 
+    // Runs the action with large writes slowed down, and presses Cancel once its progress
+    // dialog shows; returns the dialog's title and text as they were.
+    QString cancelWhenShown(frmMain &main, const std::function<void()> &action)
+    {
+        QString shown;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            auto *progress = main.findChild<QProgressDialog *>("dlgTransferProgress");
+            if (progress && progress->isVisible() && shown.isEmpty()) {
+                shown = progress->windowTitle() + '\n' + progress->labelText();
+                QTest::mouseClick(progress->findChild<QPushButton *>(), Qt::LeftButton);
+            }
+        });
+        watch.start(50);
+        m_shim.slow(150, 1024 * 1024);
+        action();
+        m_shim.slow(0, 0);
+        return shown;
+    }
+
     // A long copy to a slow stick shows its progress and can be cancelled: the file being sent
-    // stays at its source, no temporary file is left, and the files already sent stay sent.
+    // stays at its source, no temporary file is left, and the files already sent stay sent. The
+    // undo of such a move runs the same way.
     void cancelASlowSortToAnotherFileSystem()
     {
         if (m_otherFileSystem.isEmpty())
@@ -386,32 +408,33 @@ private slots:
         f.main().cmbCatalog->setCurrentIndex(0);
         for (int i = 0; i < 3; ++i)
             f.main().File1->setSelected(i, true);
-
-        QString shownLabel;
-        QTimer watch;
-        QObject::connect(&watch, &QTimer::timeout, [&] {
-            auto *progress = f.main().findChild<QProgressDialog *>("dlgTransferProgress");
-            if (progress && progress->isVisible() && shownLabel.isEmpty()) {
-                shownLabel = progress->labelText();
-                QTest::mouseClick(progress->findChild<QPushButton *>(), Qt::LeftButton);
-            }
-        });
-        watch.start(50);
-        m_shim.slow(150, 1024 * 1024);
         QListWidget *areas = f.main().lstArea;
         const QRect far0 = areas->visualItemRect(areas->item(0));
-        // A double click is a press and a release, then the second press.
-        QTest::mouseClick(areas->viewport(), Qt::LeftButton, {}, far0.center());
-        QTest::mouseDClick(areas->viewport(), Qt::LeftButton, {}, far0.center());
-        m_shim.slow(0, 0);
-        watch.stop();
+        const auto sort = [&] {
+            // A double click is a press and a release, then the second press.
+            QTest::mouseClick(areas->viewport(), Qt::LeftButton, {}, far0.center());
+            QTest::mouseDClick(areas->viewport(), Qt::LeftButton, {}, far0.center());
+        };
 
-        QVERIFY2(shownLabel.startsWith("b.mov\n") && shownLabel.endsWith("File 2 of 3"), qPrintable(shownLabel));
+        QString shown = cancelWhenShown(f.main(), sort);
+        QVERIFY2(shown.startsWith("Sending files\nb.mov\n") && shown.endsWith("File 2 of 3"), qPrintable(shown));
         QCOMPARE(f.harness.messages.texts(), QStringList{"Sending was cancelled: 1 of 3 files were sent."});
         QCOMPARE(folderEntries(far), QStringList{"a.mov"});
         QCOMPARE(readBytes(f.folder("b.mov")), big);
         QVERIFY(QFileInfo::exists(f.folder("c.mov")));
         QVERIFY(f.main().isEnabled());
+
+        f.harness.clickFile("b.mov");
+        sort();
+        f.harness.messages.shown.clear();
+        shown = cancelWhenShown(f.main(), [&] { f.main().mnuUndo->trigger(); });
+        QVERIFY2(shown.startsWith("Undo move of b.mov to Far\nb.mov\n") && shown.endsWith("File 1 of 1"),
+                 qPrintable(shown));
+        QCOMPARE(f.harness.messages.texts(),
+                 QStringList{"Undo was cancelled: the files not yet moved stay where they are."});
+        QCOMPARE(readBytes(far + "/b.mov"), big);
+        QVERIFY(!QFileInfo::exists(f.folder("b.mov")));
+        QVERIFY(f.main().mnuUndo->isEnabled());
     }
 };
 

@@ -1,10 +1,13 @@
 #include "ProgramHarness.h"
 #include "TestSupport.h"
+#include "app/Program.h"
 #include "app/frmMain.h"
 #include "browse/FileListBox.h"
 #include "fileops/frmRename.h"
+#include "viewers/frmImage.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -56,6 +59,11 @@ private slots:
         QCOMPARE(rename->txtNewFilename->text(), QStringLiteral("b.jpg"));
         QVERIFY(rename->cmdRename->isDefault());
         QVERIFY(!run->main().isEnabled());
+        // No other window takes input: a click on the preview opens no picture window.
+        frmImage &viewer = run->harness.program().viewer();
+        QTest::mouseClick(viewer.windowHandle(), Qt::LeftButton, {},
+                          viewer.Image1->mapTo(&viewer, viewer.Image1->rect().center()));
+        QVERIFY(!run->main().pictureWindow());
 
         QTest::keyClick(rename->txtNewFilename, Qt::Key_Escape);
         QTRY_VERIFY(!find());
@@ -108,6 +116,30 @@ private slots:
         QTRY_VERIFY(!find());
         QCOMPARE(run->main().File1->FileName(), QStringLiteral("b.jpg"));
         QVERIFY(run->harness.messages.shown.isEmpty());
+    }
+
+    // Whatever became current meanwhile, the file renamed is the one the dialog opened for.
+    void renamesTheFileItWasOpenedFor_data()
+    {
+        QTest::addColumn<bool>("gone");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("another file current") << false << QStringList{"a.jpg", "c.jpg", "x.jpg"} << QStringList{};
+        QTest::newRow("the file gone") << true << QStringList{"a.jpg", "c.jpg"} << QStringList{"53 File not found"};
+    }
+
+    void renamesTheFileItWasOpenedFor()
+    {
+        QFETCH(bool, gone);
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, messages);
+        auto run = openOnB();
+        run->main().File1->setSelected(2, true);
+        if (gone)
+            QFile::remove(run->folder + "/b.jpg");
+        renameTo(find(), QStringLiteral("x.jpg"));
+        QCOMPARE(run->harness.messages.texts(), messages);
+        QCOMPARE(folderEntries(run->folder), files);
     }
 
     void refuses_data()

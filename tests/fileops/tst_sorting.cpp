@@ -1,5 +1,6 @@
 #include "ProgramHarness.h"
 #include "TestSupport.h"
+#include "app/BackgroundTransfer.h"
 #include "app/frmMain.h"
 #include "browse/FileListBox.h"
 #include "browse/FileListRules.h"
@@ -11,7 +12,9 @@
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressDialog>
 #include <QRadioButton>
+#include <QThread>
 
 using platform::MessageAnswer;
 using platform::MessageButtons;
@@ -260,6 +263,23 @@ private slots:
         QCOMPARE(f.main().activeFilePath(), f.source() + "/" + current);
         QCOMPARE(f.main().statusPanel1->text().section(' ', 0, 0), QString::number(onDisk.size()));
         QVERIFY2(f.harness.messages.shown.isEmpty(), qPrintable(f.harness.messages.texts().join('\n')));
+    }
+
+    // The progress shows once the command has run half a second, also when no file alone takes
+    // that long.
+    void progressShowsForManySmallFiles()
+    {
+        QWidget window;
+        app::BackgroundTransfer transfers(&window, 20);
+        const auto smallFile = [](const fileops::TransferProgress &) {
+            QThread::msleep(200);
+            return platform::MaybeFailure();
+        };
+        for (int i = 0; i < 20 && !window.findChild<QProgressDialog *>(); ++i)
+            QVERIFY(!transfers.run(QStringLiteral("small.jpg"), smallFile));
+        const auto *progress = window.findChild<QProgressDialog *>(QStringLiteral("dlgTransferProgress"));
+        QVERIFY(progress);
+        QVERIFY2(progress->labelText().endsWith(" of 20"), qPrintable(progress->labelText()));
     }
 
     // The area is read once for the whole sort, and still every name it holds in another letter

@@ -230,7 +230,7 @@ private slots:
                                      << kDogs + kBeach + areaRecord("Cats", "Animals", "$ROOT/areas/more");
         QTest::newRow("name and folder, key kept")
             << "Dogs" << "Hounds" << kCats + kBeach + areaRecord("Hounds", "Animals", "$ROOT/areas/more", "F2");
-        QTest::newRow("another area's name") << "Cats" << "dogs" << kCats + kDogs + kBeach;
+        QTest::newRow("another area's name, in other letter case") << "Cats" << "dogs" << kCats + kDogs + kBeach;
     }
 
     void updateChangesOnlyTheChosenArea()
@@ -245,7 +245,13 @@ private slots:
         QCOMPARE(f.editorFolder(), f.folder("areas/cats"));
         f.choose("cmbArea", area);
         f.openFolder("areas/more");
-        f.control<QComboBox>("cmbArea")->setEditText(newName);
+        // Typed as a user does: the field has the focus, and gives it up to Update.
+        f.settings().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.settings()));
+        QLineEdit *typed = f.control<QComboBox>("cmbArea")->lineEdit();
+        typed->setFocus();
+        typed->selectAll();
+        QTest::keyClicks(typed, newName);
         f.click("btnAreaUpdate");
 
         QCOMPARE(f.programFile("MSAREA.INI"), expected);

@@ -4,6 +4,8 @@ FakeMessages::FakeMessages()
 {
     platform::setMessageHandler([this](const platform::MessageRequest &request) {
         shown.append(request);
+        if (whileShown)
+            whileShown();
         return m_answers.isEmpty() ? request.defaultButton : m_answers.takeFirst();
     });
 }

@@ -3,6 +3,7 @@
 #include "platform/MessageBox.h"
 
 #include <QList>
+#include <functional>
 
 // Records every message box instead of showing it and answers with scripted answers (the
 // box's default button once the script is used up).
@@ -15,6 +16,9 @@ public:
 
     void answerNext(platform::MessageAnswer answer) { m_answers.append(answer); }
     QList<platform::MessageRequest> shown;
+    // Runs while each box is up, for what happens meanwhile: the real box takes the keyboard
+    // focus, the user may press keys.
+    std::function<void()> whileShown;
     QStringList texts() const;
 
 private:
