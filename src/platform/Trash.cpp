@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,6 +28,14 @@ MaybeFailure lastError()
 bool makeFolder(const QByteArray &path)
 {
     return ::mkdir(path.constData(), 0700) == 0 || errno == EEXIST;
+}
+
+// The folder with any of its parents still missing, each made private as the trash's rules ask.
+bool makeFolderWithParents(const QByteArray &path)
+{
+    if (makeFolder(path))
+        return true;
+    return errno == ENOENT && path != folderOf(path) && makeFolderWithParents(folderOf(path)) && makeFolder(path);
 }
 
 bool isOwnFolder(const QByteArray &path)
@@ -70,7 +79,7 @@ std::optional<TrashFolder> trashFor(const QByteArray &path, dev_t device)
         QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)) + "/Trash";
     const QByteArray dataHome = folderOf(home);
     // A data folder that cannot be made leaves only the volume's trash.
-    ::mkdir(dataHome.constData(), 0700);
+    makeFolderWithParents(dataHome);
     if (deviceOf(dataHome) == device) {
         const TrashFolder trash{home, {}};
         return prepare(trash, device) ? std::optional(trash) : std::nullopt;
@@ -118,10 +127,28 @@ bool writeInfo(int fd, const QByteArray &text)
     return ::fsync(fd) == 0;
 }
 
+// The path through the folder's real location: the volume's top is found by walking up it, and a
+// link to a folder must not put the trash inside that folder. The file itself may be a link, the
+// one to be trashed, so only its folder is resolved.
+std::optional<QByteArray> resolvedPath(const QByteArray &path)
+{
+    char *folder = ::realpath(folderOf(path).constData(), nullptr);
+    if (!folder)
+        return std::nullopt;
+    const QByteArray real(folder);
+    ::free(folder);
+    const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
+    return real.endsWith('/') ? real + name : real + '/' + name;
+}
+
 } // namespace
 
-TrashResult moveToTrash(const QByteArray &path)
+TrashResult moveToTrash(const QByteArray &givenPath)
 {
+    const std::optional<QByteArray> resolved = resolvedPath(givenPath);
+    if (!resolved)
+        return {{}, lastError()};
+    const QByteArray &path = *resolved;
     const std::optional<dev_t> device = deviceOf(path);
     if (!device)
         return {{}, lastError()};

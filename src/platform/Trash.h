@@ -20,6 +20,7 @@ struct TrashResult {
 // Moves the file at path (its bytes, whatever the encoding) into the freedesktop trash: the
 // home trash when it lies on the home trash's file system, otherwise the trash at the top of
 // its own volume. The file is renamed, never copied, and never replaces anything in the trash.
+// Links among the folders on the path are followed; a link as the file itself is what is trashed.
 TrashResult moveToTrash(const QByteArray &path);
 
 } // namespace platform

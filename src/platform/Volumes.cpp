@@ -33,23 +33,28 @@ bool liesUnder(const QString &path, const QString &mountPoint)
     return path == mountPoint || path.startsWith(mountPoint + QLatin1Char('/'));
 }
 
-} // namespace
-
-QList<Volume> mountedVolumes()
+// The volumes the mount table lists. In a chroot, and in sandboxes, it may leave out "/".
+QList<Volume> listedVolumes()
 {
     if (overrideVolumes())
         return *overrideVolumes();
     QList<Volume> volumes;
-    bool haveRoot = false;
     for (const QStorageInfo &storage : QStorageInfo::mountedVolumes()) {
         const QString mountPoint = storage.rootPath();
-        const bool root = mountPoint == kRootVolume;
-        if (!storage.isValid() || (!root && isPseudoFileSystem(storage.fileSystemType())))
-            continue;
-        haveRoot = haveRoot || root;
-        volumes.append({mountPoint, storage.name(), storage.isReady()});
+        if (storage.isValid() && (mountPoint == kRootVolume || !isPseudoFileSystem(storage.fileSystemType())))
+            volumes.append({mountPoint, storage.name(), storage.isReady()});
     }
-    if (!haveRoot)
+    return volumes;
+}
+
+} // namespace
+
+QList<Volume> mountedVolumes()
+{
+    QList<Volume> volumes = listedVolumes();
+    // The root file system always exists, listed or not.
+    const auto isRoot = [](const Volume &volume) { return volume.mountPoint == kRootVolume; };
+    if (std::none_of(volumes.begin(), volumes.end(), isRoot))
         volumes.append({kRootVolume, QString(), true});
     std::sort(volumes.begin(), volumes.end(),
               [](const Volume &a, const Volume &b) { return a.mountPoint < b.mountPoint; });
@@ -73,15 +78,10 @@ QString volumeOf(const QString &path)
 
 bool volumeIsReady(const QString &mountPoint)
 {
-    if (overrideVolumes()) {
-        const auto &volumes = *overrideVolumes();
-        const auto found = std::find_if(volumes.begin(), volumes.end(), [&](const Volume &volume) {
-            return volume.mountPoint == mountPoint;
-        });
-        return found != volumes.end() && found->ready;
-    }
-    const QStorageInfo storage(mountPoint);
-    return storage.isValid() && storage.isReady() && storage.rootPath() == mountPoint;
+    const QList<Volume> volumes = mountedVolumes();
+    const auto found = std::find_if(volumes.begin(), volumes.end(),
+                                    [&](const Volume &volume) { return volume.mountPoint == mountPoint; });
+    return found != volumes.end() && found->ready;
 }
 
 } // namespace platform

@@ -19,7 +19,7 @@ struct Volume {
 // always among them.
 QList<Volume> mountedVolumes();
 
-// Tests use volumes of their own; no value restores the real ones.
+// Tests give the volumes the mount table lists; no value restores the real table.
 void setVolumesOverride(std::optional<QList<Volume>> volumes);
 
 // The mount point of the volume that holds path: the longest mount point it lies under.

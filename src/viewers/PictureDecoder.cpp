@@ -13,10 +13,12 @@ namespace viewers {
 
 namespace {
 
-// A 100-megapixel picture needs about 400 MB decoded, more than Qt allows by default. Larger
-// than the pixel limit, a picture is refused before anything is allocated for it.
+// A 100-megapixel picture needs about 400 MB decoded, more than Qt allows by default.
 constexpr int kAllocationLimitMegabytes = 2048;
-constexpr qint64 kPixelLimit = qint64(256) * 1024 * 1024;
+// Decodes under way together, on the window's thread and the read-ahead's, stay within this: one
+// picture of 256 megapixels as Qt decodes it, or a 48-megapixel HEIC of 10 bits as libheif does.
+constexpr qint64 kDecodeBudgetBytes = qint64(1024) * 1024 * 1024;
+constexpr qint64 kQtBytesPerPixel = 4;
 
 // Qt's allocation limit is one for the whole program: it is raised only while pictures decode,
 // on any thread, and put back when the last of them is done.
@@ -67,28 +69,74 @@ platform::Failure invalid(const QString &why)
     return {platform::errors::InvalidPicture, QStringLiteral("Invalid picture: ") + why};
 }
 
-DecodedPicture tooLarge()
+DecodedPicture outOfMemory()
 {
     return {QImage(), QSize(),
             platform::Failure{platform::errors::OutOfMemory, QStringLiteral("Out of memory")}};
 }
 
-// HEIC and AVIF cannot be decoded reduced: the whole picture is decoded, then scaled to the bound.
-DecodedPicture decodeHeif(const QString &path, QSize bound)
+DecodedPicture failed(const HeifFile &file)
 {
-    const QByteArray bytes = platform::encodeFileName(path);
-    if (HeifPicture header = readHeif(bytes, false); !header.error.isEmpty() || pixels(header.size) > kPixelLimit)
-        return header.error.isEmpty() ? tooLarge() : DecodedPicture{QImage(), QSize(), invalid(header.error)};
-    HeifPicture heif = readHeif(bytes, true);
-    if (heif.image.isNull())
-        return {QImage(), QSize(), invalid(heif.error)};
-    DecodedPicture picture{heif.image, heif.size, std::nullopt};
-    if (bound.isValid() && (heif.size.width() > bound.width() || heif.size.height() > bound.height()))
-        picture.image = heif.image.scaled(bound, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    return picture;
+    return file.outOfMemory() ? outOfMemory() : DecodedPicture{QImage(), QSize(), invalid(file.error())};
 }
 
 } // namespace
+
+DecodeBudget::Reservation::~Reservation()
+{
+    if (m_budget)
+        m_budget->release(m_bytes);
+}
+
+DecodeBudget::Reservation DecodeBudget::reserve(qint64 bytes, bool wait)
+{
+    QMutexLocker lock(&m_mutex);
+    if (bytes > m_total)
+        return {};
+    while (bytes > m_free) {
+        if (!wait)
+            return {};
+        m_released.wait(&m_mutex);
+    }
+    m_free -= bytes;
+    return Reservation(this, bytes);
+}
+
+void DecodeBudget::release(qint64 bytes)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_free += bytes;
+    m_released.wakeAll();
+}
+
+DecodeBudget &DecodeBudget::pictures()
+{
+    static DecodeBudget budget(kDecodeBudgetBytes);
+    return budget;
+}
+
+DecodeBudget::Reservation PictureDecoder::reserve(qint64 bytes) const
+{
+    return DecodeBudget::pictures().reserve(bytes, m_whenBusy == WhenBusy::Wait);
+}
+
+// HEIC and AVIF cannot be decoded reduced: the whole picture is decoded, then scaled to the bound.
+DecodedPicture PictureDecoder::decodeHeif(const QString &path, QSize bound) const
+{
+    HeifFile file(platform::encodeFileName(path));
+    if (!file.error().isEmpty())
+        return failed(file);
+    const DecodeBudget::Reservation memory = reserve(file.decodingBytes());
+    if (!memory)
+        return outOfMemory();
+    const QImage image = file.decode();
+    if (image.isNull())
+        return failed(file);
+    DecodedPicture picture{image, image.size(), std::nullopt};
+    if (bound.isValid() && (image.width() > bound.width() || image.height() > bound.height()))
+        picture.image = image.scaled(bound, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return picture;
+}
 
 DecodedPicture PictureDecoder::decode(const QString &path, QSize bound) const
 {
@@ -120,8 +168,9 @@ DecodedPicture PictureDecoder::decode(const QString &path, QSize bound) const
     const QSize decoded = reader.scaledSize().isValid() && reader.supportsOption(QImageIOHandler::ScaledSize)
                               ? reader.scaledSize()
                               : stored;
-    if (pixels(decoded) > kPixelLimit)
-        return tooLarge();
+    const DecodeBudget::Reservation memory = reserve(pixels(decoded) * kQtBytesPerPixel);
+    if (!memory)
+        return outOfMemory();
     const AllocationLimit limit;
     if (!reader.read(&picture.image)) {
         picture.failure = invalid(reader.errorString());

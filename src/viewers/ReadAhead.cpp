@@ -67,7 +67,8 @@ void ReadAhead::decode(const QString &path, QSize bound, quint64 generation)
     const std::optional<Key> key = keyOf(path, bound);
     if (!key)
         return;
-    DecodedPicture picture = PictureDecoder().decode(path, bound);
+    // A guess at what comes next does not wait for memory: the window's own decode may need it.
+    DecodedPicture picture = PictureDecoder(PictureDecoder::WhenBusy::Refuse).decode(path, bound);
     QMutexLocker lock(&m_mutex);
     if (picture.failure || generation != m_generation || findLocked(*key) >= 0)
         return;

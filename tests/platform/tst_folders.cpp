@@ -1,5 +1,6 @@
 #include "platform/FileNames.h"
 #include "platform/Folders.h"
+#include "platform/Volumes.h"
 #include "TestSupport.h"
 
 #include <QTemporaryDir>
@@ -126,6 +127,18 @@ private slots:
         QFETCH(QString, parent);
         QCOMPARE(joinPath(folder, QStringLiteral("a.jpg")), joined);
         QCOMPARE(parentFolder(folder), parent);
+    }
+
+    // In a chroot or a sandbox the mount table may not list "/": the root file system is there all the
+    // same, and folders on it open.
+    void rootVolumeIsReadyWhenTheMountTableLacksIt()
+    {
+        setVolumesOverride(QList<Volume>{{QStringLiteral("/media/stick"), QStringLiteral("USB"), true}});
+        const QString volume = volumeOf(QStringLiteral("/tmp/pictures"));
+        const bool ready = volumeIsReady(volume);
+        setVolumesOverride(std::nullopt);
+        QCOMPARE(volume, kRootVolume);
+        QVERIFY(ready);
     }
 };
 

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using testsupport::folderEntries;
@@ -118,20 +119,49 @@ private slots:
         QVERIFY(!exists(homeTrash() + "/info/gone.jpg.trashinfo"));
     }
 
-    // On another volume the file goes to that volume's own trash, named relative to its top.
+    // A fresh home has no data folder yet: it is made with its parents, the home trash inside.
+    void makesTheMissingDataFolder()
+    {
+        const QByteArray dataHome = QFile::encodeName(m_data.path()) + "/fresh/.local/share";
+        qputenv("XDG_DATA_HOME", dataHome);
+        writeBytes(QFile::decodeName(file("a.jpg")), "picture");
+        const platform::TrashResult result = platform::moveToTrash(file("a.jpg"));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path()));
+        QVERIFY(!result.failure);
+        QCOMPARE(result.trashed.file, dataHome + "/Trash/files/a.jpg");
+        struct stat made {};
+        QCOMPARE(::stat(QFile::encodeName(m_data.path() + "/fresh").constData(), &made), 0);
+        QCOMPARE(made.st_mode & 07777, mode_t(0700));
+    }
+
+    // On another volume the file goes to that volume's own trash, named relative to its top, also
+    // when it is reached through a link from elsewhere.
+    void otherVolumeUsesItsOwnTrash_data()
+    {
+        QTest::addColumn<bool>("throughLink");
+        QTest::newRow("on the volume") << false;
+        QTest::newRow("through a link to a folder on it") << true;
+    }
+
     void otherVolumeUsesItsOwnTrash()
     {
+        QFETCH(bool, throughLink);
         testsupport::ScratchVolume volume("1m");
         if (!volume.mounted())
             SHELFMASTER_SKIP("needs root to mount a second file system");
         const QByteArray top = QFile::encodeName(volume.path());
-        writeBytes(volume.path() + "/b c.jpg", "picture");
-        const platform::TrashResult result = platform::moveToTrash(top + "/b c.jpg");
+        QVERIFY(QDir(volume.path()).mkdir(QStringLiteral("sub")));
+        writeBytes(volume.path() + "/sub/b c.jpg", "picture");
+        const QByteArray folder = throughLink ? file("link") : top + "/sub";
+        if (throughLink)
+            QCOMPARE(::symlink((top + "/sub").constData(), folder.constData()), 0);
+        const platform::TrashResult result = platform::moveToTrash(folder + "/b c.jpg");
+        ::unlink(file("link").constData());
         QVERIFY(!result.failure);
         const QByteArray trash = top + "/.Trash-" + QByteArray::number(::getuid());
         QCOMPARE(result.trashed.file, trash + "/files/b c.jpg");
         QVERIFY(exists(result.trashed.file));
-        QVERIFY(matchesInfo(contents(result.trashed.info), "b%20c.jpg"));
+        QVERIFY(matchesInfo(contents(result.trashed.info), "sub/b%20c.jpg"));
     }
 };
 

@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QtEndian>
 #include <libheif/heif.h>
 
 namespace {
@@ -160,6 +161,23 @@ private slots:
         QVERIFY(!picture.failure);
         QCOMPARE(picture.fullSize, QSize(60, 40));
         QCOMPARE(picture.image.size(), QSize(30, 20));
+    }
+
+    // A small file may claim a picture of 16384 x 16384: it is refused before it is decoded.
+    void heicTooLargeForMemoryIsRefused()
+    {
+        QByteArray bytes = testsupport::readBytes(m_folder.filePath("e.heic"));
+        // Every size box: past its version and flags come the width and the height.
+        for (qsizetype at = bytes.indexOf("ispe"); at >= 0; at = bytes.indexOf("ispe", at + 1)) {
+            qToBigEndian<quint32>(16384, bytes.data() + at + 8);
+            qToBigEndian<quint32>(16384, bytes.data() + at + 12);
+        }
+        const QTemporaryDir dir;
+        testsupport::writeBytes(dir.filePath("huge.heic"), bytes);
+        const viewers::DecodedPicture picture =
+            viewers::PictureDecoder().decode(dir.filePath("huge.heic"), QSize(30, 30));
+        QVERIFY(picture.failure);
+        QCOMPARE(picture.failure->number, platform::errors::OutOfMemory);
     }
 };
 

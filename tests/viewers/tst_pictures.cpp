@@ -8,7 +8,9 @@
 #include <QImageWriter>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <atomic>
 #include <fcntl.h>
+#include <thread>
 #include <unistd.h>
 
 using viewers::PictureBox;
@@ -170,6 +172,45 @@ private slots:
         QVERIFY(!viewers::PictureDecoder().decode(path).failure);
         QCOMPARE(QImageReader::allocationLimit(), 64);
         QImageReader::setAllocationLimit(before);
+    }
+
+    // Decodes under way together never hold more than the budget.
+    void decodeBudget_data()
+    {
+        QTest::addColumn<qint64>("held"); // by a decode under way
+        QTest::addColumn<qint64>("wanted");
+        QTest::addColumn<bool>("wait");
+        QTest::addColumn<bool>("granted");
+        QTest::newRow("both fit") << qint64(60) << qint64(40) << false << true;
+        QTest::newRow("together too much, refused") << qint64(60) << qint64(41) << false << false;
+        QTest::newRow("alone too much, refused even waiting") << qint64(0) << qint64(101) << true << false;
+    }
+
+    void decodeBudget()
+    {
+        QFETCH(qint64, held);
+        QFETCH(qint64, wanted);
+        QFETCH(bool, wait);
+        QFETCH(bool, granted);
+        viewers::DecodeBudget budget(100);
+        const viewers::DecodeBudget::Reservation first = budget.reserve(held, false);
+        QVERIFY(first);
+        QCOMPARE(bool(budget.reserve(wanted, wait)), granted);
+    }
+
+    // A decode that may wait gets its memory once the one under way gives it back.
+    void decodeBudgetWaitsForMemoryGivenBack()
+    {
+        viewers::DecodeBudget budget(100);
+        std::atomic<bool> granted = false;
+        std::thread waiting;
+        {
+            const viewers::DecodeBudget::Reservation first = budget.reserve(60, false);
+            waiting = std::thread([&] { granted = bool(budget.reserve(60, true)); });
+        }
+        waiting.join();
+        QVERIFY(granted);
+        QVERIFY(budget.reserve(100, false)); // all given back
     }
 
     void emptyPathIsNoPicture()
