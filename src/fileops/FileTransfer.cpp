@@ -147,7 +147,7 @@ Failure changedWhileCopied()
 
 // Copies source to a hidden temporary file beside target, then gives it the target name.
 MaybeFailure copyIntoPlace(const QByteArray &source, const QByteArray &target, const TransferProgress &progress,
-                           const TransferRecorder &recorder)
+                           const TransferRecorder &recorder, FileIdentity &placed)
 {
     const Descriptor in(::open(source.constData(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
@@ -155,8 +155,13 @@ MaybeFailure copyIntoPlace(const QByteArray &source, const QByteArray &target, c
         return lastError();
 
     const QByteArray folder = platform::folderOf(target);
+    // A part of a copy is no loss: the copy goes on when its temporary name cannot be noted.
     const platform::TemporaryFile temporaryFile =
-        platform::createTemporaryFile(folder, ".shelfmaster-", 0600, recorder.temporary);
+        platform::createTemporaryFile(folder, ".shelfmaster-", 0600, [&](const QByteArray &path) {
+            if (recorder.temporary)
+                recorder.temporary(path);
+            return true;
+        });
     const QByteArray &temporary = temporaryFile.path;
     Descriptor out(temporaryFile.fd);
     if (!out.valid())
@@ -185,8 +190,9 @@ MaybeFailure copyIntoPlace(const QByteArray &source, const QByteArray &target, c
         ::unlink(temporary.constData());
         return Failure::fromErrno(error);
     }
+    placed = identityOf(copy);
     if (recorder.placing)
-        recorder.placing(identityOf(copy));
+        recorder.placing(placed, identityOf(info));
     if (platform::renameNoReplace(temporary, target) != 0) {
         const int error = errno;
         ::unlink(temporary.constData());
@@ -199,8 +205,8 @@ MaybeFailure copyIntoPlace(const QByteArray &source, const QByteArray &target, c
 // Compares two files byte by byte; with prefix, only as far as the first one goes.
 bool contentsMatch(const QByteArray &first, const QByteArray &second, bool prefix)
 {
-    const Descriptor a(::open(first.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-    const Descriptor b(::open(second.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    const Descriptor a(::open(first.constData(), O_RDONLY | O_CLOEXEC));
+    const Descriptor b(::open(second.constData(), O_RDONLY | O_CLOEXEC));
     struct stat infoA {};
     struct stat infoB {};
     if (!a.valid() || !b.valid() || ::fstat(a.get(), &infoA) != 0 || ::fstat(b.get(), &infoB) != 0 ||
@@ -234,18 +240,23 @@ MaybeFailure transferFile(const QString &source, const QString &target, Transfer
             return lastError();
     }
     const std::optional<FileIdentity> original = identityOf(from);
-    if (MaybeFailure failure = copyIntoPlace(from, to, progress, recorder))
+    FileIdentity placed;
+    if (MaybeFailure failure = copyIntoPlace(from, to, progress, recorder, placed))
         return failure;
     if (how == Transfer::Copy)
         return std::nullopt;
-    // Another program may have put a file of its own under the source's name since the copy
-    // began; that one is not ours to delete, and ours is safe at the target.
+    // Another program may have changed the source, or put a file of its own under its name, since
+    // the copy was made: that one is not ours to delete, and the copy stays as it is.
     if (identityOf(from) != original)
-        return std::nullopt;
+        return changedWhileCopied();
     if (::unlink(from.constData()) != 0) {
-        // The file must not end up in two places: the copy goes again, the source stays.
         const int error = errno;
-        ::unlink(to.constData());
+        // Gone meanwhile: the copy is the file now.
+        if (error == ENOENT)
+            return std::nullopt;
+        // The file must not end up in two places: our copy goes again, the source stays.
+        if (isFileAt(to, placed))
+            ::unlink(to.constData());
         return Failure::fromErrno(error);
     }
     return std::nullopt;
@@ -272,7 +283,8 @@ MaybeFailure renameFile(const QString &from, const QString &to, const TransferRe
         return lastError();
     if (platform::renameNoReplace(claim.path, newName) != 0) {
         const int error = errno;
-        platform::renameNoReplace(claim.path, oldName);
+        // Never left under a hidden name: when the old name was taken meanwhile, a numbered one.
+        platform::renameToFreeName(claim.path, oldName);
         return Failure::fromErrno(error);
     }
     return std::nullopt;
@@ -284,10 +296,10 @@ FileIdentity identityOf(const struct stat &info)
             qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
-std::optional<FileIdentity> identityOf(const QByteArray &path)
+std::optional<FileIdentity> identityOf(const QByteArray &path, bool followLinks)
 {
     struct stat info {};
-    if (path.isEmpty() || ::lstat(path.constData(), &info) != 0)
+    if (path.isEmpty() || (followLinks ? ::stat(path.constData(), &info) : ::lstat(path.constData(), &info)) != 0)
         return std::nullopt;
     return identityOf(info);
 }

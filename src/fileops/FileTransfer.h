@@ -34,18 +34,20 @@ struct FileIdentity {
     bool known() const { return *this != FileIdentity{}; }
 };
 FileIdentity identityOf(const struct stat &info);
-// Of the entry itself, not of what a symbolic link points to; none when there is no entry.
-std::optional<FileIdentity> identityOf(const QByteArray &path);
+// Of the entry itself, or with followLinks of the file a symbolic link leads to; none when there
+// is no such file.
+std::optional<FileIdentity> identityOf(const QByteArray &path, bool followLinks = false);
 // Whether the entry at path is the file of that (known) identity.
 bool isFileAt(const QByteArray &path, const FileIdentity &identity);
 
 // Told of the steps a crash could leave half done, each before it happens, so that a journal can
 // later tell our own files from anybody else's.
 struct TransferRecorder {
-    // A temporary file is about to be made under this name.
-    std::function<void(const QByteArray &path)> temporary;
-    // The complete copy, which is this file, is about to be given its name.
-    std::function<void(const FileIdentity &copy)> placing;
+    // A temporary file is about to be made under this name; false when that cannot be noted.
+    std::function<bool(const QByteArray &path)> temporary;
+    // The complete copy is about to be given its name; source is the file it was read from,
+    // which is not the source's own entry when that is a symbolic link.
+    std::function<void(const FileIdentity &copy, const FileIdentity &source)> placing;
 };
 
 // Puts the file at source under the path target, which names the new file itself. Neither
@@ -54,7 +56,8 @@ struct TransferRecorder {
 // Anything else is copied to a hidden temporary file in the target's folder, flushed, and only
 // then given the target name (keeping the modification time and permissions); a move deletes
 // the source last. A copy counts only when it holds every byte of a source that did not change
-// meanwhile. On failure no temporary file stays behind and the source is untouched.
+// meanwhile. On failure no temporary file stays behind and the source is untouched; when the
+// source changed after its copy was in place, both stay and that is the failure.
 platform::MaybeFailure transferFile(const QString &source, const QString &target, Transfer how,
                                     const TransferProgress &progress = {}, const TransferRecorder &recorder = {});
 

@@ -104,7 +104,7 @@ bool apply(const QByteArray &line, JournalStacks &stacks)
     if (what == "want" && (f.size() == 4 || f.size() == 8)) {
         const std::optional<QByteArray> source = pathField(f[2]);
         const std::optional<QByteArray> target = pathField(f[3], step->kind == StepKind::Trash);
-        if (!source || !target)
+        if (!source || !target || *source == *target)
             return false;
         JournalFile wanted;
         wanted.source = *source;
@@ -123,12 +123,15 @@ bool apply(const QByteArray &line, JournalStacks &stacks)
         if (!temporary)
             return false;
         file->temporaries.append(*temporary);
-    } else if (what == "placed" && f.size() == 7) {
+    } else if (what == "placed" && f.size() == 11) {
         file->placed = identityFrom(f, 3);
+        if (step->kind == StepKind::Copy)
+            file->original = identityFrom(f, 7);
     } else if (what == "at" && (f.size() == 10 || f.size() == 14)) {
         const std::optional<QByteArray> target = pathField(f[8]);
         const std::optional<QByteArray> info = pathField(f[9], true);
-        if ((f[3] != "T" && f[3] != "S") || !target || !info)
+        if ((f[3] != "T" && f[3] != "S") || !target || !info || *target == file->source ||
+            (!info->isEmpty() && !info->endsWith(".trashinfo")))
             return false;
         file->atTarget = f[3] == "T";
         file->pending = false;
@@ -183,9 +186,9 @@ QByteArray temporaryLine(qint64 step, qsizetype file, const QByteArray &path)
     return "temp " + fileKey(step, file) + ' ' + field(path);
 }
 
-QByteArray placedLine(qint64 step, qsizetype file, const FileIdentity &copy)
+QByteArray placedLine(qint64 step, qsizetype file, const FileIdentity &copy, const FileIdentity &source)
 {
-    return "placed " + fileKey(step, file) + ' ' + identityFields(copy);
+    return "placed " + fileKey(step, file) + ' ' + identityFields(copy) + ' ' + identityFields(source);
 }
 
 QByteArray placeLine(qint64 step, qsizetype file, const JournalFile &state)

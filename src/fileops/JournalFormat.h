@@ -64,8 +64,8 @@ QByteArray goLine(qint64 step, qsizetype file);
 QByteArray dropLine(qint64 step, qsizetype file);
 // A temporary file of that name is about to be made.
 QByteArray temporaryLine(qint64 step, qsizetype file, const QByteArray &path);
-// The complete copy is about to be given its name.
-QByteArray placedLine(qint64 step, qsizetype file, const FileIdentity &copy);
+// The complete copy is about to be given its name; source is the file it was read from.
+QByteArray placedLine(qint64 step, qsizetype file, const FileIdentity &copy, const FileIdentity &source);
 // Where a file of a step is now, and what it is there.
 QByteArray placeLine(qint64 step, qsizetype file, const JournalFile &state);
 enum class Stack { Undone, Redone, Forget };

@@ -4,11 +4,58 @@
 
 #include <algorithm>
 #include <functional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fileops {
 
 namespace {
+
+// Whether a and b are two links to one file, each of which may go: not one entry reached by
+// two names, as on a file system that ignores letter case.
+bool areTwoLinks(const QByteArray &a, const QByteArray &b)
+{
+    struct stat first {};
+    struct stat second {};
+    return ::lstat(a.constData(), &first) == 0 && ::lstat(b.constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino && first.st_nlink >= 2;
+}
+
+// Whether the origin of a move may go: its bytes arrived whole, in another file or as another
+// link to the same one.
+bool originMayGo(const QByteArray &origin, const QByteArray &destination, const FileIdentity &was)
+{
+    if (!isFileAt(origin, was))
+        return false;
+    const std::optional<FileIdentity> arrived = identityOf(destination);
+    if (arrived && arrived->device == was.device && arrived->inode == was.inode)
+        return areTwoLinks(origin, destination);
+    // Comparing a large file takes a while: the origin must still be the same file after it.
+    return sameContents(origin, destination) && isFileAt(origin, was);
+}
+
+// Temporary files of ours that a crash left: a copy under way goes while its source still has
+// its bytes, and otherwise takes the name it was made for, or one beside it; a file on its way to
+// another letter case goes back.
+void settleTemporaries(StepKind kind, JournalFile &file, const QByteArray &origin, const QByteArray &destination)
+{
+    for (const QByteArray &temporary : std::as_const(file.temporaries)) {
+        const std::optional<FileIdentity> found = identityOf(temporary);
+        if (!found)
+            continue;
+        if (kind != StepKind::Rename) {
+            if (isPrefixOf(temporary, origin))
+                ::unlink(temporary.constData());
+            else
+                platform::renameToFreeName(temporary, destination);
+        } else if (found->size == 0 && identityOf(origin)) {
+            ::unlink(temporary.constData()); // the name claimed for the rename, still empty
+        } else if (platform::renameNoReplace(temporary, origin) != 0) {
+            platform::renameToFreeName(temporary, destination);
+        }
+    }
+    file.temporaries.clear();
+}
 
 // Settles one file's operation; false when it never happened and the file leaves the step.
 bool settleFile(StepKind kind, JournalFile &file)
@@ -17,18 +64,7 @@ bool settleFile(StepKind kind, JournalFile &file)
     const QByteArray origin = file.atTarget ? file.target : file.source;
     const QByteArray destination = file.atTarget ? file.source : file.target;
     const FileIdentity was = file.identity; // where it was taken from
-    for (const QByteArray &temporary : std::as_const(file.temporaries)) {
-        if (!identityOf(temporary))
-            continue;
-        if (isFileAt(temporary, was)) {
-            // A letter-case rename stopped half way: the file goes back to its name.
-            if (platform::renameNoReplace(temporary, origin) != 0)
-                platform::renameNoReplace(temporary, destination);
-        } else if (isPrefixOf(temporary, origin)) {
-            ::unlink(temporary.constData()); // part of a copy whose source is still whole
-        }
-    }
-    file.temporaries.clear();
+    settleTemporaries(kind, file, origin, destination);
     bool arrived = false;
     switch (kind) {
     case StepKind::Copy:
@@ -42,25 +78,26 @@ bool settleFile(StepKind kind, JournalFile &file)
                 return false;
         } else if (isFileAt(file.source, was)) {
             arrived = true;
-            if (isFileAt(file.target, was))
-                ::unlink(file.target.constData()); // a second link to the same file
-            ::unlink(file.trashInfo.constData());
+            if (areTwoLinks(file.target, file.source))
+                ::unlink(file.target.constData());
+            // The entry is ours only while its file is gone: a later delete may use the name.
+            if (!identityOf(file.target))
+                ::unlink(file.trashInfo.constData());
         }
         break;
     case StepKind::Move:
     case StepKind::Rename:
         // A rename keeps the file itself; across file systems our copy was recorded.
         arrived = isFileAt(destination, was) || isFileAt(destination, file.placed);
-        // The origin is still there when a move to another file system stopped before deleting
-        // it: it goes only while it holds exactly the bytes that arrived.
-        if (arrived && isFileAt(origin, was) && sameContents(origin, destination))
+        // The origin is still there when a move to another file system stopped before deleting it.
+        if (arrived && originMayGo(origin, destination, was))
             ::unlink(origin.constData());
         break;
     }
     file.placed = {};
     if (!arrived)
         return file.atTarget || file.placeKnown; // a file that never left its place was never sorted
-    if (kind == StepKind::Copy && !file.atTarget)
+    if (kind == StepKind::Copy && !file.atTarget && !file.original.known())
         file.original = was;
     file.atTarget = !file.atTarget;
     file.placeKnown = true;

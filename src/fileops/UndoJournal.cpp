@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,42 +52,66 @@ UndoJournal::UndoJournal(QString path)
 {
 }
 
+UndoJournal::~UndoJournal()
+{
+    if (m_lock >= 0)
+        ::close(m_lock);
+}
+
+bool UndoJournal::lock()
+{
+    // Two programs on one journal would each settle the other's work under way as a crash.
+    m_lock = ::open(QFile::encodeName(m_path + QStringLiteral(".lock")).constData(),
+                    O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (m_lock >= 0 && ::flock(m_lock, LOCK_EX | LOCK_NB) == 0)
+        return true;
+    m_unusable = true;
+    m_writeFailure = platform::Failure{EBUSY, QStringLiteral("another Shelfmaster is using it")};
+    return false;
+}
+
 std::optional<QString> UndoJournal::load()
 {
     m_stacks = {};
+    if (!lock())
+        return std::nullopt;
     const QByteArray path = QFile::encodeName(m_path);
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = ::open(path.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return errno == ENOENT ? std::nullopt : setAside(); // no journal yet, or a link
+    // The journal is read and cut through the descriptor checked, not by its name again.
+    const auto finish = [fd](auto result) {
+        ::close(fd);
+        return result;
+    };
     // Anybody who could write the journal could make the next start move or delete any file.
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
-        (info.st_mode & (S_IWGRP | S_IWOTH))) {
-        ::close(fd);
-        return setAside();
-    }
+        (info.st_mode & (S_IWGRP | S_IWOTH)))
+        return finish(setAside());
     // It lists the user's paths: nobody else reads it.
     if (info.st_mode & 077)
         ::fchmod(fd, info.st_mode & 0700);
-    ::close(fd);
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return setAside();
-    const QByteArray content = file.readAll();
+    QByteArray content;
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+        return finish(setAside());
+    content = file.readAll();
     file.close();
     // A line without its end was being written when the program stopped: it never happened,
     // and goes, so that the next line does not join it.
     const qsizetype whole = content.lastIndexOf('\n') + 1;
-    if (whole < content.size())
-        QFile::resize(m_path, whole);
+    if (whole < content.size() && ::ftruncate(fd, whole) != 0)
+        return finish(setAside());
     QList<QByteArray> lines = content.left(whole).split('\n');
     lines.removeLast();
     if (lines.isEmpty())
-        return std::nullopt; // made, but stopped before its first line was whole
+        return finish(std::optional<QString>()); // made, but stopped before its first line was whole
     std::optional<JournalStacks> stacks =
         lines.first() == format::kHeader ? format::parse(lines.mid(1)) : std::nullopt;
     if (!stacks)
-        return setAside();
+        return finish(setAside());
+    ::close(fd);
     m_stacks = std::move(*stacks);
     const qsizetype steps = m_stacks.done.size() + m_stacks.undone.size();
     if (settleInterrupted(m_stacks) || steps > kMaxSteps) {
@@ -101,9 +126,12 @@ std::optional<QString> UndoJournal::setAside()
     m_stacks = {};
     const QString aside = m_path + QStringLiteral(".damaged");
     QFile::remove(aside);
-    if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(aside).constData()) != 0)
-        m_unusable = true;
-    return aside;
+    if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(aside).constData()) == 0)
+        return aside;
+    // Left where it is, it is never written again; undo covers nothing of this session.
+    m_unusable = true;
+    m_writeFailure = platform::Failure::fromErrno(errno);
+    return std::nullopt;
 }
 
 bool UndoJournal::append(const QByteArray &line)
@@ -143,18 +171,31 @@ void UndoJournal::recordPlace(const JournalStep &step, qsizetype index)
     append(format::placeLine(step.id, index, step.files.at(index)));
 }
 
-TransferRecorder UndoJournal::recorderFor(const JournalStep &step, qsizetype index)
+TransferRecorder UndoJournal::recorderFor(JournalStep &step, qsizetype index)
 {
     const qint64 id = step.id;
-    return {[this, id, index](const QByteArray &path) { append(format::temporaryLine(id, index, path)); },
-            [this, id, index](const FileIdentity &copy) { append(format::placedLine(id, index, copy)); }};
+    JournalFile *file = &step.files[index]; // stays where it is while its operation runs
+    return {[this, id, index](const QByteArray &path) { return append(format::temporaryLine(id, index, path)); },
+            [this, id, index, file, copy = step.kind == StepKind::Copy](const FileIdentity &placed,
+                                                                         const FileIdentity &source) {
+                if (copy)
+                    file->original = source;
+                append(format::placedLine(id, index, placed, source));
+            }};
 }
 
 void UndoJournal::forgetRedo()
 {
-    for (const JournalStep &step : std::as_const(m_stacks.undone))
-        append(format::stackLine(format::Stack::Forget, step.id));
-    m_stacks.undone.clear();
+    // A step whose redo stopped half way keeps the files it put in place, to be undone.
+    for (qsizetype i = m_stacks.undone.size() - 1; i >= 0; --i) {
+        JournalStep step = m_stacks.undone.takeAt(i);
+        if (std::ranges::any_of(step.files, &JournalFile::atTarget)) {
+            append(format::stackLine(format::Stack::Redone, step.id));
+            m_stacks.done.append(std::move(step));
+        } else {
+            append(format::stackLine(format::Stack::Forget, step.id));
+        }
+    }
 }
 
 void UndoJournal::trim()
@@ -212,8 +253,6 @@ void UndoJournal::settleWanted(JournalStep &step, const platform::MaybeFailure &
         return;
     }
     JournalFile &file = step.files.last();
-    if (step.kind == StepKind::Copy)
-        file.original = file.identity;
     file.atTarget = true;
     file.pending = false;
     file.placeKnown = true;
@@ -307,15 +346,26 @@ std::optional<QString> UndoJournal::undoFile(JournalStep &step, qsizetype index,
                 renameFile(decodeFileName(file.target), decodeFileName(file.source), recorderFor(step, index)))
             return reasonOf(*failure, taken);
         break;
-    case StepKind::Copy:
+    case StepKind::Copy: {
         // Without its original the copy is the only one left: it stays.
         if (!identityOf(file.source))
             return QStringLiteral("its original is gone");
-        if (!isFileAt(file.source, file.original))
+        // The original is the file the copy was read from, also through a symbolic link, and
+        // still holds its bytes: a sync tool may rewrite a file and keep its size and time.
+        // Comparing a large file takes a while, so it runs as a transfer does.
+        bool same = false;
+        const TransferWork work = [&](const TransferProgress &) -> platform::MaybeFailure {
+            same = identityOf(file.source, true) == file.original && sameContents(file.source, file.target);
+            if (same && ::unlink(file.target.constData()) != 0)
+                return platform::Failure::fromErrno(errno);
+            return std::nullopt;
+        };
+        if (const platform::MaybeFailure failure = runTransfer(run, file.source, work))
+            return failure->text();
+        if (!same)
             return QStringLiteral("its original was changed or replaced since");
-        if (::unlink(file.target.constData()) != 0)
-            return platform::Failure::fromErrno(errno).text();
         break;
+    }
     case StepKind::Trash:
         if (platform::renameNoReplace(file.target, file.source) != 0)
             return reasonOf(platform::Failure::fromErrno(errno), taken);
@@ -360,8 +410,6 @@ std::optional<QString> UndoJournal::redoFile(JournalStep &step, qsizetype index,
     }
     if (failure)
         return reasonOf(*failure, QStringLiteral("its new place is taken"));
-    if (step.kind == StepKind::Copy)
-        file.original = file.identity;
     file.atTarget = true;
     file.identity = identityOf(file.target).value_or(FileIdentity{});
     return std::nullopt;

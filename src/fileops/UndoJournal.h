@@ -29,9 +29,14 @@ public:
     static constexpr int kMaxSteps = 1000;
 
     explicit UndoJournal(QString path);
+    ~UndoJournal();
+    UndoJournal(const UndoJournal &) = delete;
+    UndoJournal &operator=(const UndoJournal &) = delete;
 
-    // Reads the journal. One that cannot be read, or that another user could have written, is
-    // set aside under another name, which is returned, and the journal starts empty.
+    // Reads the journal, which this program then holds until it ends. One that cannot be read,
+    // or that another user could have written, is set aside under another name, which is
+    // returned, and the journal starts empty. While another program holds it, nothing is read
+    // or written: that is the write failure.
     std::optional<QString> load();
 
     void beginStep(StepKind kind, const QString &area = {});
@@ -56,11 +61,12 @@ public:
     std::optional<platform::Failure> writeFailure() const { return m_writeFailure; }
 
 private:
+    bool lock();
     std::optional<QString> setAside();
     bool append(const QByteArray &line);
     void rewrite();
     void recordPlace(const JournalStep &step, qsizetype index);
-    TransferRecorder recorderFor(const JournalStep &step, qsizetype index);
+    TransferRecorder recorderFor(JournalStep &step, qsizetype index);
     // A new command's first file is in place: what was undone can no longer be redone.
     void forgetRedo();
     void trim();
@@ -79,7 +85,8 @@ private:
     JournalStacks m_stacks;
     std::optional<JournalStep> m_open;
     bool m_openWritten = false;
-    bool m_unusable = false; // set aside but could not be moved: never written again
+    int m_lock = -1;
+    bool m_unusable = false; // another program's, or set aside but not moved: never written
     std::optional<platform::Failure> m_writeFailure;
 };
 

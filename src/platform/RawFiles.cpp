@@ -40,7 +40,7 @@ int renameNoReplace(const QByteArray &from, const QByteArray &to)
 }
 
 TemporaryFile createTemporaryFile(const QByteArray &folder, const QByteArray &prefix, mode_t mode,
-                                  const std::function<void(const QByteArray &path)> &announce)
+                                  const std::function<bool(const QByteArray &path)> &announce)
 {
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     const QByteArray start = folder + (folder.endsWith('/') ? "" : "/") + prefix;
@@ -48,13 +48,38 @@ TemporaryFile createTemporaryFile(const QByteArray &folder, const QByteArray &pr
         TemporaryFile file{-1, start};
         for (int i = 0; i < 8; ++i)
             file.path += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)];
-        if (announce)
-            announce(file.path);
+        if (announce && !announce(file.path)) {
+            errno = EIO;
+            return {};
+        }
         file.fd = ::open(file.path.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, mode);
         if (file.fd >= 0 || errno != EEXIST)
             return file;
     }
     return {};
+}
+
+QByteArray numberedName(const QByteArray &name, int attempt)
+{
+    if (attempt == 1)
+        return name;
+    const qsizetype dot = name.lastIndexOf('.');
+    const QByteArray number = '.' + QByteArray::number(attempt);
+    return dot > 0 ? name.left(dot) + number + name.mid(dot) : name + number;
+}
+
+std::optional<QByteArray> renameToFreeName(const QByteArray &from, const QByteArray &to)
+{
+    const QByteArray folder = folderOf(to);
+    const QByteArray name = to.mid(to.lastIndexOf('/') + 1);
+    for (int attempt = 1; attempt < 1000; ++attempt) {
+        const QByteArray path = folder + (folder.endsWith('/') ? "" : "/") + numberedName(name, attempt);
+        if (renameNoReplace(from, path) == 0)
+            return path;
+        if (errno != EEXIST)
+            return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 void syncFolder(const QByteArray &folder)

@@ -98,16 +98,6 @@ std::optional<TrashFolder> trashFor(const QByteArray &path, dev_t device)
     return prepare(trash, device) ? std::optional(trash) : std::nullopt;
 }
 
-// "a.jpg", then "a.2.jpg", "a.3.jpg", ...
-QByteArray candidateName(const QByteArray &name, int attempt)
-{
-    if (attempt == 1)
-        return name;
-    const qsizetype dot = name.lastIndexOf('.');
-    const QByteArray number = '.' + QByteArray::number(attempt);
-    return dot > 0 ? name.left(dot) + number + name.mid(dot) : name + number;
-}
-
 QByteArray infoText(const QByteArray &path, const TrashFolder &trash)
 {
     const QByteArray named = trash.topDir.isEmpty() ? path : path.mid(trash.topDir.size());
@@ -158,7 +148,7 @@ TrashResult moveToTrash(const QByteArray &givenPath)
     const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
     const QByteArray text = infoText(path, *trash);
     for (int attempt = 1; attempt < 10000; ++attempt) {
-        const QByteArray entry = candidateName(name, attempt);
+        const QByteArray entry = numberedName(name, attempt);
         const TrashedFile trashed{trash->root + "/files/" + entry, trash->root + "/info/" + entry + ".trashinfo"};
         // The info file claims the name first, as the trash's rules ask.
         const int fd = ::open(trashed.info.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);

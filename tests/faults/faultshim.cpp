@@ -40,10 +40,17 @@ std::string g_caseFolder;
 // The error that stands for a crash: the process is killed before the call.
 constexpr int kKill = -1;
 
+// The calls after which a crash leaves the disk in another state; armed as "step".
+bool changesTheDisk(const std::string &call)
+{
+    return call == "fsync" || call == "rename" || call == "renameat2" || call == "link" || call == "unlink";
+}
+
 bool failNow(const char *call)
 {
     for (Fault &fault : g_faults) {
-        if (fault.call == call && ++fault.count == fault.nth) {
+        const bool matches = fault.call == call || (fault.call == "step" && changesTheDisk(call));
+        if (matches && ++fault.count == fault.nth) {
             if (fault.error == kKill)
                 ::raise(SIGKILL);
             errno = fault.error;
@@ -89,6 +96,14 @@ bool takenInAnyCase(const char *path)
     return !foldedMatch(path, true).empty();
 }
 
+const char *folded(const char *path, std::string &storage)
+{
+    if (::access(path, F_OK) == 0)
+        return path;
+    storage = foldedMatch(path, false);
+    return storage.empty() ? path : storage.c_str();
+}
+
 int openWith(const char *name, int dirfd, const char *path, int flags, mode_t mode)
 {
     if (failNow("open"))
@@ -97,6 +112,9 @@ int openWith(const char *name, int dirfd, const char *path, int flags, mode_t mo
         errno = EEXIST;
         return -1;
     }
+    std::string storage;
+    if (!(flags & O_CREAT))
+        path = folded(path, storage);
     if (dirfd == AT_FDCWD && std::strcmp(name, "open") == 0)
         return real<int (*)(const char *, int, ...)>(name)(path, flags, mode);
     return real<int (*)(int, const char *, int, ...)>(name)(dirfd, path, flags, mode);
@@ -107,20 +125,13 @@ mode_t modeOf(int flags, va_list &arguments)
     return (flags & (O_CREAT | O_TMPFILE)) ? mode_t(va_arg(arguments, int)) : 0;
 }
 
-const char *folded(const char *path, std::string &storage)
-{
-    if (::access(path, F_OK) == 0)
-        return path;
-    storage = foldedMatch(path, false);
-    return storage.empty() ? path : storage.c_str();
-}
-
 } // namespace
 
 extern "C" {
 
 // Adds a failure: the nth use of call from now on fails with error; error -1 kills the process
-// before that call, and error 0 makes copy_file_range end early, as some kernels do.
+// before that call, and error 0 makes copy_file_range end early, as some kernels do. The call
+// "step" is any call that changes the disk.
 void faultshim_arm(const char *call, int error, int nth)
 {
     g_faults.push_back({call, error, nth, 0});
@@ -232,7 +243,8 @@ int unlink(const char *path)
 {
     if (failNow("unlink"))
         return -1;
-    return real<int (*)(const char *)>("unlink")(path);
+    std::string storage;
+    return real<int (*)(const char *)>("unlink")(folded(path, storage));
 }
 
 int fchmod(int fd, mode_t mode)
@@ -266,6 +278,18 @@ int stat64(const char *path, struct stat64 *info)
 {
     std::string storage;
     return real<int (*)(const char *, struct stat64 *)>("stat64")(folded(path, storage), info);
+}
+
+int lstat(const char *path, struct stat *info)
+{
+    std::string storage;
+    return real<int (*)(const char *, struct stat *)>("lstat")(folded(path, storage), info);
+}
+
+int lstat64(const char *path, struct stat64 *info)
+{
+    std::string storage;
+    return real<int (*)(const char *, struct stat64 *)>("lstat64")(folded(path, storage), info);
 }
 
 // From now on every allocation by operator new leaves errno set to error (0: as it was), as

@@ -1,9 +1,11 @@
 // Runs one command through the undo journal on two files, lets another program interfere, then
 // undoes, redoes and undoes it again: the crash test kills this program at chosen points.
-//   undohelper JOURNAL FROM TO OPERATION INTERFERENCE [KILL_AT_FSYNC]
+//   undohelper JOURNAL FROM TO OPERATION INTERFERENCE [KILL_AT | recover]
 // OPERATION: move, copy, trash, rename, casefold (a rename in another letter case on a folder
-// that ignores case); INTERFERENCE: original-taken, target-taken, changed, removed. Prints the
-// number of fsync calls made, so the test knows every point it can stop the program at.
+// that ignores case); INTERFERENCE: original-taken, target-taken, changed, removed. KILL_AT
+// counts the calls that change the disk; the number made is printed, so the test knows every
+// point it can stop the program at. "recover" only starts as the program does, settling the
+// journal on the same file systems.
 #include "fileops/UndoJournal.h"
 
 #include <QFile>
@@ -44,17 +46,19 @@ int main(int argc, char *argv[])
     const auto casefold = shim<void (*)(const char *)>("faultshim_casefold");
     if (!arm || !calls || !casefold)
         return 2;
-    arm("fsync", -1, argc > 6 ? QByteArray(argv[6]).toInt() : 1 << 30);
-
-    fileops::UndoJournal journal(QString::fromLocal8Bit(argv[1]));
-    if (journal.load())
-        return 1;
+    const QByteArray last = argc > 6 ? argv[6] : "";
+    arm("step", -1, last.isEmpty() || last == "recover" ? 1 << 30 : last.toInt());
     const QByteArray from = argv[2];
     const QByteArray to = argv[3];
     const QByteArray operation = argv[4];
     const QByteArray interference = argv[5];
     if (operation == "casefold")
         casefold(from.constData());
+    fileops::UndoJournal journal(QString::fromLocal8Bit(argv[1]));
+    if (journal.load())
+        return 1;
+    if (last == "recover")
+        return 0;
     const auto source = [&](int i) { return from + "/f" + QByteArray::number(i) + ".jpg"; };
     const auto target = [&](int i) {
         if (operation == "rename")
@@ -105,6 +109,6 @@ int main(int argc, char *argv[])
         for (int step = 0; step < kFiles && (back ? journal.canUndo() : journal.canRedo()); ++step)
             back ? journal.undo() : journal.redo();
     }
-    std::printf("%d\n", calls("fsync"));
+    std::printf("%d\n", calls("step"));
     return 0;
 }

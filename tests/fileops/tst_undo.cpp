@@ -15,7 +15,9 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using testsupport::folderEntries;
 using testsupport::readBytes;
@@ -253,6 +255,8 @@ private slots:
                                                       << "a.jpg: its original was changed or replaced since";
         QTest::newRow("copy, original edited") << true << "edit source" << false
                                                << "a.jpg: its original was changed or replaced since";
+        QTest::newRow("copy, original rewritten keeping its time") << true << "rewrite source" << false
+                                                                   << "a.jpg: its original was changed or replaced since";
         QTest::newRow("copy, original gone") << true << "remove source" << false << "a.jpg: its original is gone";
         QTest::newRow("copy, copy replaced") << true << "replace target" << false << changed;
         QTest::newRow("move, moved file replaced") << false << "replace target" << false << changed;
@@ -282,10 +286,12 @@ private slots:
         if (interference.startsWith("replace")) {
             writeBytes(file + ".new", "another picture!"); // as large as the first
             QVERIFY(QFile::remove(file) && QFile::rename(file + ".new", file));
-        } else if (interference.startsWith("edit")) {
-            QFile edit(file);
-            QVERIFY(edit.open(QIODevice::ReadWrite));
-            edit.write("O");
+        } else if (!interference.startsWith("remove")) {
+            struct stat info {};
+            const int fd = ::open(QFile::encodeName(file).constData(), O_WRONLY);
+            QVERIFY(fd >= 0 && ::fstat(fd, &info) == 0 && ::pwrite(fd, "O", 1, 0) == 1);
+            const timespec times[2] = {info.st_atim, info.st_mtim};
+            QVERIFY((!interference.startsWith("rewrite") || ::futimens(fd, times) == 0) && ::close(fd) == 0);
         } else {
             QVERIFY(QFile::remove(file));
         }
@@ -316,17 +322,40 @@ private slots:
         writeBytes(dir.filePath("b.jpg"), "b");
         if (nameTaken)
             writeBytes(dir.filePath("c.jpg"), "c");
-        fileops::UndoJournal journal(dir.filePath("SHELFMASTER.UNDO"));
-        QVERIFY(!journal.load());
-        QVERIFY(!journal.rename(dir.filePath("a.jpg"), dir.filePath("x.jpg")));
-        journal.undo();
-        journal.beginStep(fileops::StepKind::Move, "Area");
-        QCOMPARE(bool(journal.transfer(dir.filePath("b.jpg"), dir.filePath("c.jpg"), fileops::Transfer::Move)), nameTaken);
-        journal.endStep();
+        const QString expected = nameTaken ? QStringLiteral("Redo rename of a.jpg") : QStringLiteral("Redo");
+        {
+            fileops::UndoJournal journal(dir.filePath("SHELFMASTER.UNDO"));
+            QVERIFY(!journal.load());
+            QVERIFY(!journal.rename(dir.filePath("a.jpg"), dir.filePath("x.jpg")));
+            journal.undo();
+            journal.beginStep(fileops::StepKind::Move, "Area");
+            QCOMPARE(bool(journal.transfer(dir.filePath("b.jpg"), dir.filePath("c.jpg"), fileops::Transfer::Move)),
+                     nameTaken);
+            journal.endStep();
+            QCOMPARE(journal.redoText(), expected);
+        }
         fileops::UndoJournal again(dir.filePath("SHELFMASTER.UNDO"));
         QVERIFY(!again.load());
-        for (const fileops::UndoJournal *j : {&journal, &again})
-            QCOMPARE(j->redoText(), nameTaken ? QStringLiteral("Redo rename of a.jpg") : QStringLiteral("Redo"));
+        QCOMPARE(again.redoText(), expected);
+    }
+
+    // Two programs on one journal would each take the other's work under way for a crash: the
+    // second neither reads nor writes it.
+    void journalInUseIsLeftAlone()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("SHELFMASTER.UNDO");
+        writeBytes(dir.filePath("a.jpg"), "a");
+        fileops::UndoJournal first(path);
+        QVERIFY(!first.load());
+        QVERIFY(!first.rename(dir.filePath("a.jpg"), dir.filePath("b.jpg")));
+        const QByteArray bytes = readBytes(path);
+        fileops::UndoJournal second(path);
+        QCOMPARE(second.load(), std::nullopt);
+        QVERIFY(second.writeFailure());
+        QVERIFY(!second.canUndo());
+        QVERIFY(!second.rename(dir.filePath("b.jpg"), dir.filePath("c.jpg")));
+        QCOMPARE(readBytes(path), bytes);
     }
 
     // Whoever can write the journal could make the next start move or delete any file.
@@ -430,9 +459,11 @@ private slots:
         const QString path = dir.filePath("SHELFMASTER.UNDO");
         writeBytes(path, bytes);
         writeBytes(dir.filePath("a.jpg"), "x");
-        fileops::UndoJournal journal(path);
-        QCOMPARE(journal.load(), std::nullopt);
-        QVERIFY(!journal.rename(dir.filePath("a.jpg"), dir.filePath("b.jpg")));
+        {
+            fileops::UndoJournal journal(path);
+            QCOMPARE(journal.load(), std::nullopt);
+            QVERIFY(!journal.rename(dir.filePath("a.jpg"), dir.filePath("b.jpg")));
+        }
         fileops::UndoJournal again(path);
         QCOMPARE(again.load(), std::nullopt);
         QCOMPARE(again.undoText(), QStringLiteral("Undo rename of a.jpg"));
@@ -443,24 +474,27 @@ private slots:
         QTemporaryDir dir;
         const QString journalPath = dir.filePath("SHELFMASTER.UNDO");
         writeBytes(dir.filePath("a.jpg"), "x");
-        fileops::UndoJournal journal(journalPath);
-        QVERIFY(!journal.load());
-        const int steps = fileops::UndoJournal::kMaxSteps + 150;
-        for (int i = 0; i < steps; ++i) {
-            const bool even = i % 2 == 0;
-            QVERIFY(!journal.rename(dir.filePath(even ? "a.jpg" : "b.jpg"), dir.filePath(even ? "b.jpg" : "a.jpg")));
+        qint64 lastId = 0;
+        {
+            fileops::UndoJournal journal(journalPath);
+            QVERIFY(!journal.load());
+            const int steps = fileops::UndoJournal::kMaxSteps + 150;
+            for (int i = 0; i < steps; ++i) {
+                const bool even = i % 2 == 0;
+                QVERIFY(!journal.rename(dir.filePath(even ? "a.jpg" : "b.jpg"), dir.filePath(even ? "b.jpg" : "a.jpg")));
+            }
+            QCOMPARE(journal.doneSteps().size(), fileops::UndoJournal::kMaxSteps);
+            const int stepLines = int(readBytes(journalPath).count("\nstep "));
+            QVERIFY2(stepLines <= fileops::UndoJournal::kMaxSteps * 11 / 10, qPrintable(QString::number(stepLines)));
+            lastId = journal.doneSteps().last().id;
         }
-        QCOMPARE(journal.doneSteps().size(), fileops::UndoJournal::kMaxSteps);
-        const int stepLines = int(readBytes(journalPath).count("\nstep "));
-        QVERIFY2(stepLines <= fileops::UndoJournal::kMaxSteps * 11 / 10, qPrintable(QString::number(stepLines)));
-
         fileops::UndoJournal again(journalPath);
         QVERIFY(!again.load());
         QCOMPARE(again.doneSteps().size(), fileops::UndoJournal::kMaxSteps);
-        QCOMPARE(again.doneSteps().last().id, journal.doneSteps().last().id);
+        QCOMPARE(again.doneSteps().last().id, lastId);
         again.undo();
         // The last rename was b.jpg to a.jpg.
-        QCOMPARE(folderEntries(dir.path()), (QStringList{"SHELFMASTER.UNDO", "b.jpg"}));
+        QCOMPARE(folderEntries(dir.path()), (QStringList{"SHELFMASTER.UNDO", "SHELFMASTER.UNDO.lock", "b.jpg"}));
     }
 };
 
