@@ -130,8 +130,8 @@ mode_t modeOf(int flags, va_list &arguments)
 extern "C" {
 
 // Adds a failure: the nth use of call from now on fails with error; error -1 kills the process
-// before that call, and error 0 makes copy_file_range end early, as some kernels do. The call
-// "step" is any call that changes the disk.
+// before that call; error 0 makes copy_file_range end early, as some kernels do, and read end
+// early, as with a file cut short meanwhile. The call "step" is any call that changes the disk.
 void faultshim_arm(const char *call, int error, int nth)
 {
     g_faults.push_back({call, error, nth, 0});
@@ -183,6 +183,13 @@ int openat(int dirfd, const char *path, int flags, ...)
     const mode_t mode = modeOf(flags, arguments);
     va_end(arguments);
     return openWith("openat", dirfd, path, flags, mode);
+}
+
+ssize_t read(int fd, void *buffer, size_t size)
+{
+    if (failNow("read"))
+        return errno == 0 ? 0 : -1;
+    return real<ssize_t (*)(int, void *, size_t)>("read")(fd, buffer, size);
 }
 
 ssize_t write(int fd, const void *buffer, size_t size)

@@ -161,8 +161,10 @@ private slots:
         const QString to = otherFileSystem ? m_otherFileSystem + "/area" : here.filePath("area");
         const QString trash = here.filePath("data");
         const QString journalPath = here.filePath("SHELFMASTER.UNDO");
+        // The two files sorted, the user's own under our temporary names, and one renamed last.
         const QList<QByteArray> originals = {m_contents.mid(0, 65536), m_contents.mid(65536, 65536),
-                                             m_contents.mid(131072, 1000), m_contents.mid(140000, 1000)};
+                                             m_contents.mid(131072, 1000), m_contents.mid(140000, 1000),
+                                             m_contents.mid(150000, 1000)};
         const auto prepare = [&] {
             for (const QString &folder : {from, to, trash})
                 QDir(folder).removeRecursively();
@@ -171,6 +173,7 @@ private slots:
             QFile::remove(journalPath);
             writeBytes(from + "/f0.jpg", originals[0]);
             writeBytes(from + "/f1.jpg", originals[1]);
+            writeBytes(from + "/n.jpg", originals[4]);
             // The user's own files under names our temporary files use.
             writeBytes(from + "/.shelfmaster-mine.jpg", originals[2]);
             writeBytes(to + "/.shelfmaster-mine.jpg", originals[3]);
@@ -267,15 +270,23 @@ private slots:
                     const bool noneAtTarget = std::ranges::none_of(step.files, &fileops::JournalFile::atTarget);
                     if (list == &journal.doneSteps() ? noneAtTarget : allAtTarget)
                         faults << run + QStringLiteral("step %1 is on the wrong list").arg(step.id);
+                    if (list == &journal.undoneSteps() && !journal.doneSteps().isEmpty() &&
+                        step.id < journal.doneSteps().last().id)
+                        faults << run + QStringLiteral("step %1 can be redone after a newer command").arg(step.id);
                     for (const fileops::JournalFile &file : step.files) {
                         const QByteArray place = file.atTarget ? file.target : file.source;
                         // Unless another program changed it, the file the journal has is the one it had.
                         const bool first = file.source.endsWith("/f0.jpg");
                         if (first && firstMayGo)
                             continue;
+                        const QByteArray content = originals[first ? 0 : file.source.endsWith("/f1.jpg") ? 1 : 4];
                         if (fileops::identityOf(onDisk(place)) != file.identity ||
-                            readBytes(QFile::decodeName(onDisk(place))) != originals[first ? 0 : 1])
+                            readBytes(QFile::decodeName(onDisk(place))) != content)
                             faults << run + "the journal has another file at " + place;
+                        // A copy taken back is gone from its place.
+                        if (step.kind == fileops::StepKind::Copy && !file.atTarget &&
+                            readBytes(QFile::decodeName(file.target)) == content)
+                            faults << run + "a copy taken back is still at " + file.target;
                     }
                 }
             }

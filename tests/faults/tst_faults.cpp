@@ -210,6 +210,8 @@ class TestFaults : public QObject {
             fault("reported success, but it did not happen");
         if (!succeeded && (!atSource || atDestination))
             fault("reported failure, but the file moved");
+        if (!succeeded && error == 0 && QByteArray(call) == "copy_file_range")
+            fault("an early end of copy_file_range failed the copy");
     }
 
 private slots:
@@ -262,12 +264,32 @@ private slots:
                 }
             }
         }
-        // Some kernels end copy_file_range early: that is no end of the file.
+        // Some kernels end copy_file_range early: that is no end of the file, and the copy goes on.
         for (const int position : kPositions)
             runCase(operation, "copy_file_range", 0, position, tally);
         qInfo("%s: %d cases, %d reported as failures, %d lost, %d duplicated", QTest::currentDataTag(),
               tally.cases, tally.reported, tally.lost, tally.duplicated);
         QVERIFY2(tally.faults.isEmpty(), qPrintable(tally.faults.join('\n')));
+    }
+
+    // A file cut short by another program while it is copied: its copy never counts.
+    void copyOfAFileCutShortNeverCounts()
+    {
+        if (m_otherFileSystem.isEmpty())
+            SHELFMASTER_SKIP("no second file system here");
+        QTemporaryDir sourceDir;
+        const QString source = sourceDir.filePath("a.jpg");
+        const QString folder = m_otherFileSystem + "/short";
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+        writeBytes(source, pictureBytes());
+        m_shim.arm("copy_file_range", 0, 1);
+        m_shim.arm("read", 0, 1);
+        const platform::MaybeFailure failure = fileops::transferFile(source, folder + "/a.jpg", fileops::Transfer::Move);
+        m_shim.disarm();
+        QVERIFY(failure);
+        QCOMPARE(readBytes(source), pictureBytes());
+        QCOMPARE(folderEntries(folder), QStringList());
     }
 
     // File systems without hard links say so in several ways; each leads to the exclusive-create

@@ -1,5 +1,6 @@
 // Runs one command through the undo journal on two files, lets another program interfere, then
-// undoes, redoes and undoes it again: the crash test kills this program at chosen points.
+// undoes, redoes and undoes it again, and renames a third file: the crash test kills this
+// program at chosen points.
 //   undohelper JOURNAL FROM TO OPERATION INTERFERENCE [KILL_AT | recover]
 // OPERATION: move, copy, trash, rename, casefold (a rename in another letter case on a folder
 // that ignores case); INTERFERENCE: original-taken, target-taken, changed, removed. KILL_AT
@@ -109,6 +110,8 @@ int main(int argc, char *argv[])
         for (int step = 0; step < kFiles && (back ? journal.canUndo() : journal.canRedo()); ++step)
             back ? journal.undo() : journal.redo();
     }
+    // A new command: what was undone can no longer be redone.
+    journal.rename(QString::fromLocal8Bit(from + "/n.jpg"), QString::fromLocal8Bit(from + "/m.jpg"));
     std::printf("%d\n", calls("step"));
     return 0;
 }

@@ -198,6 +198,46 @@ private slots:
         QFile::remove(source);
     }
 
+    // Another program rewrites the source while it is copied, or just before its copy gets its
+    // name: the copy never stands for it, and the source, as it now is, stays.
+    void sourceChangedDuringACopy_data()
+    {
+        QTest::addColumn<bool>("whileCopying");
+        QTest::newRow("while copying") << true;
+        QTest::newRow("as the copy gets its name") << false;
+    }
+
+    void sourceChangedDuringACopy()
+    {
+        QFETCH(bool, whileCopying);
+        if (m_otherVolume.isEmpty())
+            SHELFMASTER_SKIP("no second file system here");
+        const QString source = makeSource();
+        const QString folder = targetFolder(true);
+        const QString target = folder + QStringLiteral("/photo.jpg");
+        const QByteArray edited = QByteArray("edited").leftJustified(kContents.size(), '!');
+        const auto edit = [&] { testsupport::writeBytes(source, edited); };
+        fileops::TransferRecorder recorder;
+        if (!whileCopying)
+            recorder.placing = [&](const fileops::FileIdentity &, const fileops::FileIdentity &) { edit(); };
+
+        const platform::MaybeFailure failure = transferFile(
+            source, target, Transfer::Move,
+            [&](qint64, qint64) {
+                if (whileCopying)
+                    edit();
+                return true;
+            },
+            recorder);
+        QVERIFY(failure);
+        QCOMPARE(failure->description, QStringLiteral("The file changed while it was copied"));
+        QCOMPARE(testsupport::readBytes(source), edited);
+        QCOMPARE(testsupport::folderEntries(folder), whileCopying ? QStringList() : QStringList{"photo.jpg"});
+        if (!whileCopying)
+            QCOMPARE(testsupport::readBytes(target), kContents);
+        QFile::remove(source);
+    }
+
     void missingSourceIsFileNotFound()
     {
         const QString folder = targetFolder(false);
