@@ -258,6 +258,8 @@ private slots:
         QTest::newRow("copy, original rewritten keeping its time") << true << "rewrite source" << false
                                                                    << "a.jpg: its original was changed or replaced since";
         QTest::newRow("copy, original gone") << true << "remove source" << false << "a.jpg: its original is gone";
+        QTest::newRow("copy, original replaced by the same bytes") << true << "clone source" << false
+                                                                   << "a.jpg: its original was changed or replaced since";
         QTest::newRow("copy, copy replaced") << true << "replace target" << false << changed;
         QTest::newRow("move, moved file replaced") << false << "replace target" << false << changed;
         QTest::newRow("redo move, file replaced") << false << "replace source" << true << changed;
@@ -283,8 +285,9 @@ private slots:
         if (redo)
             QVERIFY(journal.undo().refusals.isEmpty());
         const QString file = interference.endsWith("source") ? source : target;
-        if (interference.startsWith("replace")) {
-            writeBytes(file + ".new", "another picture!"); // as large as the first
+        if (interference.startsWith("replace") || interference.startsWith("clone")) {
+            // As large as the first, or the same bytes in another file.
+            writeBytes(file + ".new", interference.startsWith("clone") ? readBytes(file) : "another picture!");
             QVERIFY(QFile::remove(file) && QFile::rename(file + ".new", file));
         } else if (!interference.startsWith("remove")) {
             struct stat info {};
