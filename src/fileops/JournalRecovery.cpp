@@ -25,12 +25,11 @@ bool areTwoLinks(const QByteArray &a, const QByteArray &b)
 // link to the same one.
 bool originMayGo(const QByteArray &origin, const QByteArray &destination, const FileIdentity &was)
 {
-    if (!isFileAt(origin, was))
-        return false;
     const std::optional<FileIdentity> arrived = identityOf(destination);
     if (arrived && arrived->device == was.device && arrived->inode == was.inode)
         return areTwoLinks(origin, destination);
-    // Comparing a large file takes a while: the origin must still be the same file after it.
+    // Another program's file of the same bytes under the name is not ours. Comparing a large file
+    // takes a while: the origin is looked at after it.
     return sameContents(origin, destination) && isFileAt(origin, was);
 }
 
