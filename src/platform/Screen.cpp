@@ -1,8 +1,11 @@
 #include "platform/Screen.h"
 
 #include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
 #include <QScreen>
-#include <QWidget>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 namespace platform {
 
@@ -90,6 +93,23 @@ void setOuterSizeTwips(QWidget *window, const QSizeF &twips)
                    twipsToPixels(twips.height()) - margins.top() - margins.bottom());
 }
 
+int textWidthNeeded(const QWidget *control)
+{
+    if (const auto *label = qobject_cast<const QLabel *>(control))
+        return label->text().isEmpty() || label->wordWrap() ? 0 : label->sizeHint().width();
+    const auto *button = qobject_cast<const QAbstractButton *>(control);
+    if (!button || button->text().isEmpty())
+        return 0;
+    if (!qobject_cast<const QPushButton *>(button))
+        return button->sizeHint().width();
+    // The style's margins around the text, without the least width some styles give every push
+    // button with text: the designed buttons are narrower than that, and short texts fit them.
+    QStyleOptionButton margins;
+    margins.initFrom(button);
+    const QSize text = button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
+    return button->style()->sizeFromContents(QStyle::CT_PushButton, &margins, text, button).width();
+}
+
 QRectF childGeometryTwips(const QWidget *child)
 {
     return toTwips(child->geometry());
@@ -97,7 +117,16 @@ QRectF childGeometryTwips(const QWidget *child)
 
 void setChildGeometryTwips(QWidget *child, const QRectF &twips)
 {
-    child->setGeometry(toPixels(twips));
+    QRect pixels = toPixels(twips);
+    // The desktop's font may need more room than the design gave a text. A label grown into the
+    // box beside it goes in front of it once the window is built, and lets the clicks through.
+    if (const int needed = textWidthNeeded(child); needed > pixels.width()) {
+        pixels.setWidth(needed);
+        QMetaObject::invokeMethod(child, &QWidget::raise, Qt::QueuedConnection);
+        if (qobject_cast<QLabel *>(child))
+            child->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    child->setGeometry(pixels);
 }
 
 } // namespace platform

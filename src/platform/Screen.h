@@ -35,6 +35,10 @@ void moveOuterTwips(QWidget *window, double left, double top);
 // before a window is first shown, its frame counts as nothing.
 void setOuterSizeTwips(QWidget *window, const QSizeF &twips);
 
+// The width in pixels a label or button needs to show its whole text within the style's margins;
+// 0 for other controls, for no text and for wrapped text.
+int textWidthNeeded(const QWidget *control);
+
 // Child widget geometry in twips, relative to the parent.
 QRectF childGeometryTwips(const QWidget *child);
 void setChildGeometryTwips(QWidget *child, const QRectF &twips);

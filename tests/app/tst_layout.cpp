@@ -1,6 +1,12 @@
 #include "app/MainLayout.h"
 #include "app/StartupLayout.h"
+#include "platform/Screen.h"
+#include "SettingsFixture.h"
 #include "TestSupport.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QTabWidget>
 
 using namespace app;
 
@@ -69,6 +75,53 @@ private slots:
         QCOMPARE(p.viewer, QRectF(0, 0, half, height));
         QCOMPARE(p.main, QRectF(half, 0, half, height - 2505));
         QCOMPARE(p.palette, QRectF(half, height - 2505, half, 2505));
+    }
+
+    // Each step names a menu entry or button to click, "name=index" the tab a tab widget shows, or
+    // else a file to click in the main window.
+    void everyTextFitsItsControl_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::newRow("main window, preview, palette") << QStringList{};
+        QTest::newRow("settings") << QStringList{"mnuSettings"};
+        QTest::newRow("settings, options") << QStringList{"mnuSettings", "SSTab1=1"};
+        QTest::newRow("settings, exit") << QStringList{"mnuSettings", "SSTab1=2"};
+        QTest::newRow("editors adding") << QStringList{"mnuSettings", "btnCatalogAdd", "btnAreaAdd"};
+        QTest::newRow("editors modifying") << QStringList{"mnuSettings", "btnCatalogModify", "btnAreaModify"};
+        QTest::newRow("editors removing") << QStringList{"mnuSettings", "btnCatalogRemove", "btnAreaRemove"};
+        QTest::newRow("create directory") << QStringList{"mnuSettings", "btnAreaAdd", "cmdCreateDir"};
+        QTest::newRow("rename") << QStringList{"a.jpg", "mnuRename"};
+        QTest::newRow("about") << QStringList{"mnuAbout"};
+    }
+    void everyTextFitsItsControl()
+    {
+        QFETCH(QStringList, steps);
+        SettingsFixture fixture("GROUP=Animals\r\n", areaRecord("Cats", "Animals", "$ROOT"), {}, {"a.jpg"});
+        for (const QString &step : steps) {
+            const QString name = step.section(QLatin1Char('='), 0, 0);
+            QObject *target = nullptr;
+            for (QWidget *window : QApplication::topLevelWidgets())
+                target = target ? target : window->findChild<QObject *>(name);
+            if (auto *action = qobject_cast<QAction *>(target))
+                action->trigger();
+            else if (auto *button = qobject_cast<QAbstractButton *>(target))
+                button->click();
+            else if (auto *tabs = qobject_cast<QTabWidget *>(target))
+                tabs->setCurrentIndex(step.section(QLatin1Char('='), 1).toInt());
+            else
+                fixture.harness.clickFile(step);
+        }
+        QCoreApplication::processEvents(); // the status bar lays its panels out when idle
+        QStringList clipped;
+        for (QWidget *control : QApplication::allWidgets()) {
+            const int needed = platform::textWidthNeeded(control);
+            if (control->isVisible() && control->width() < needed)
+                clipped << QStringLiteral("%1.%2 %3 < %4")
+                               .arg(control->window()->objectName(), control->objectName())
+                               .arg(control->width())
+                               .arg(needed);
+        }
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral(", "))));
     }
 };
 
