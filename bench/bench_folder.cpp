@@ -1,6 +1,7 @@
 // How long a folder of 100,000 pictures takes to list and show, and how much memory it needs,
 // beside a bare directory read and sort of the same names.
 
+#include "browse/BrowseContext.h"
 #include "browse/FileListBox.h"
 #include "browse/FileListRules.h"
 #include "platform/Folders.h"
@@ -81,7 +82,8 @@ int main(int argc, char *argv[])
 
     const double bare = bareReadAndSort(dir.path());
 
-    browse::FileListBox list;
+    browse::BrowseContext context;
+    browse::FileListBox list(context);
     list.resize(400, 600);
     list.show();
     QApplication::processEvents();
@@ -89,7 +91,7 @@ int main(int argc, char *argv[])
     const long before = residentKilobytes();
     QElapsedTimer timer;
     timer.start();
-    list.setPath(dir.path());
+    context.setPath(dir.path());
     const double listed = milliseconds(timer);
     list.repaint();
     QApplication::processEvents();

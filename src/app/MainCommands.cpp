@@ -5,10 +5,8 @@
 #include "about/frmAbout.h"
 #include "app/BackgroundTransfer.h"
 #include "app/InputGuard.h"
+#include "browse/BrowseContext.h"
 #include "browse/DirListBox.h"
-#include "browse/FileListBox.h"
-#include "browse/FileListRules.h"
-#include "browse/InAction.h"
 #include "catalogue/AreaKeys.h"
 #include "fileops/frmRename.h"
 #include "platform/Desktop.h"
@@ -145,8 +143,8 @@ bool frmMain::Form_KeyPress(int key)
         cmbCatalog->setCurrentIndex(group);
         return true;
     }
-    if (key == ' ' && File1->ListCount() != 0)
-        stepToNextFile();
+    if (key == ' ' && m_browse->count() != 0)
+        m_browse->stepToNext(); // shows the next file
     return false;
 }
 
@@ -162,18 +160,6 @@ bool frmMain::sortByKey(QKeyCombination key)
     lstArea->setCurrentItem(items.first());
     lstArea_DblClick();
     return true;
-}
-
-void frmMain::stepToNextFile()
-{
-    const int current = File1->ListIndex();
-    {
-        const browse::InAction quiet(bInAction);
-        if (current >= 0)
-            File1->setSelected(current, false);
-        File1->setSelected(current + 1 < File1->ListCount() ? current + 1 : 0, true);
-    }
-    File1_Click();
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
@@ -206,28 +192,27 @@ void frmMain::mnuDelete_Click()
 
 void frmMain::DeleteCurrentFile()
 {
-    if (File1->FileName().isEmpty() || File1->ListCount() == 0 ||
-        (File1->ListIndex() == 0 && !File1->Selected(0)))
+    const QString name = m_browse->currentName();
+    if (name.isEmpty() || m_browse->count() == 0 || (m_browse->currentRow() == 0 && !m_browse->isSelected(0)))
         return;
     // The question waits in an event loop: the list must not be replaced meanwhile.
-    File1->stopBackgroundRead();
-    iActiveFile = File1->ListIndex();
-    const QString name = File1->FileName();
+    m_browse->stopBackgroundRead();
+    const int current = m_browse->currentRow();
     ShellDeleteFile(fullPathOf(name));
     if (platform::entryExists(fullPathOf(name))) { // declined or failed: the same file again
-        File1->setSelected(iActiveFile, true);
+        m_browse->select(current);
+        File1_Click();
         return;
     }
     // The deleted file leaves the list at once; the folder is read again in the background.
-    File1->removeNames({name});
-    File1->refreshInBackground();
+    m_browse->removeNames({name});
+    m_browse->refreshInBackground();
     showFileListStatus();
-    if (File1->ListCount() == 0) {
+    if (m_browse->count() == 0) {
         btnDelete->setEnabled(false);
         m_viewer.clearPicture();
     }
-    if (const int next = browse::indexAfterDelete(iActiveFile, File1->ListCount()); next >= 0)
-        File1->setSelected(next, true);
+    m_browse->reselectAfterDelete(current); // shows the file chosen
 }
 
 void frmMain::ShellDeleteFile(const QString &path)
@@ -298,20 +283,11 @@ void frmMain::showUndoResult(const fileops::UndoResult &result, const QString &r
     if (here == result.restored.end()) {
         RefreshAndReselect();
     } else {
-        if (const platform::MaybeFailure failure = File1->Refresh())
+        if (const platform::MaybeFailure failure = m_browse->refresh())
             platform::showFailure(*failure);
         showFileListStatus();
-        const QString name = here->mid(here->lastIndexOf(QLatin1Char('/')) + 1);
-        for (int i = 0; i < File1->ListCount(); ++i) {
-            if (File1->List(i) == name) {
-                {
-                    const browse::InAction quiet(bInAction);
-                    File1->setSelected(i, true);
-                }
-                File1_Click();
-                break;
-            }
-        }
+        if (m_browse->selectName(here->mid(here->lastIndexOf(QLatin1Char('/')) + 1)))
+            File1_Click();
     }
     if (!result.refusals.isEmpty())
         platform::message(refusalHeading + QLatin1Char('\n') + result.refusals.join(QLatin1Char('\n')),
@@ -322,11 +298,11 @@ void frmMain::showUndoResult(const fileops::UndoResult &result, const QString &r
 void frmMain::mnuRename_Click()
 {
     // Without a current file there is nothing to rename.
-    if (File1->ListCount() == 0 || File1->ListIndex() < 0 ||
-        (File1->ListIndex() == 0 && !File1->Selected(0)))
+    if (m_browse->count() == 0 || m_browse->currentRow() < 0 ||
+        (m_browse->currentRow() == 0 && !m_browse->isSelected(0)))
         return;
-    File1->stopBackgroundRead(); // the dialog renames the current entry
-    m_renameDialog = new frmRename(*File1, *Dir1, *m_journal, this);
+    m_browse->stopBackgroundRead(); // the dialog renames the current entry
+    m_renameDialog = new frmRename(*m_browse, *m_journal, this);
     connect(m_renameDialog, &QDialog::finished, this, &frmMain::updateUndoActions);
     m_renameDialog->show();
     m_renameDialog->txtNewFilename->setFocus();
@@ -336,7 +312,7 @@ void frmMain::mnuRename_Click()
 void frmMain::SetWallpaper()
 {
     using platform::MessageIcon;
-    const QString name = File1->FileName();
+    const QString name = m_browse->currentName();
     const QString noFile = QStringLiteral("There is no file selected or the path is empty");
     if (name.isEmpty()) {
         platform::message(noFile, MessageIcon::Critical);

@@ -5,11 +5,11 @@
 #include "app/BackgroundTransfer.h"
 #include "app/InputGuard.h"
 #include "app/StartupLayout.h"
+#include "browse/BrowseContext.h"
 #include "browse/DirListBox.h"
 #include "browse/DriveListBox.h"
 #include "browse/FileListBox.h"
 #include "browse/FileListRules.h"
-#include "browse/InAction.h"
 #include "catalogue/AreaKeys.h"
 #include "catalogue/AreaList.h"
 #include "catalogue/CatalogueFiles.h"
@@ -63,6 +63,7 @@ frmMain::frmMain(frmImage &viewer, frmQuickGroup &palette, QWidget *parent)
     , m_palette(palette)
     , m_settings(new frmSettings(*this, this))
     , m_client(new QWidget(this))
+    , m_browse(new browse::BrowseContext(this))
     , m_journal(std::make_unique<fileops::UndoJournal>(platform::programFile(QStringLiteral("SHELFMASTER.UNDO"))))
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -106,7 +107,7 @@ void frmMain::createControls()
     createToolbar();
     // Browsing starts in the process's current folder.
     const QString startFolder = platform::currentFolder();
-    File1 = named(new browse::FileListBox(m_client), "File1");
+    File1 = named(new browse::FileListBox(*m_browse, m_client), "File1");
     Drive1 = named(new browse::DriveListBox(startFolder, m_client), "Drive1");
     Dir1 = named(new browse::DirListBox(startFolder, m_client), "Dir1");
     cmbCatalog = named(new QComboBox(m_client), "cmbCatalog");
@@ -124,7 +125,8 @@ void frmMain::createControls()
     connect(Dir1, &browse::DirListBox::Change, this, &frmMain::Dir1_Change);
     connect(File1, &browse::FileListBox::Click, this, &frmMain::File1_Click);
     connect(File1, &browse::FileListBox::DblClick, this, &frmMain::File1_DblClick);
-    connect(File1, &browse::FileListBox::Reread, this, &frmMain::File1_Reread);
+    connect(m_browse, &browse::BrowseContext::reread, this, &frmMain::File1_Reread);
+    connect(m_browse, &browse::BrowseContext::currentChosen, this, &frmMain::File1_Click);
     connect(lstArea, &QListWidget::itemDoubleClicked, this, &frmMain::lstArea_DblClick);
 
     Toolbar1->resize(Toolbar1->width(), platform::twipsToPixels(kToolbarHeight));
@@ -278,76 +280,70 @@ void frmMain::Dir1_Change()
         const QSignalBlocker quiet(Drive1);
         Drive1->setDrive(Dir1->Path());
     }
-    if (const platform::MaybeFailure failure = File1->setPath(Dir1->Path()))
+    if (const platform::MaybeFailure failure = m_browse->setPath(Dir1->Path()))
         platform::showFailure(*failure);
     showFileListStatus();
-    if (File1->ListCount() == 0)
+    if (m_browse->count() == 0)
         btnDelete->setEnabled(false);
 }
 
 void frmMain::showFileKinds(bool moreKinds)
 {
     const browse::FileKinds kinds = moreKinds ? browse::FileKinds::Today : browse::FileKinds::Classic;
-    if (File1->fileKinds() == kinds)
+    if (m_browse->fileKinds() == kinds)
         return;
-    File1->setFileKinds(kinds);
+    m_browse->setFileKinds(kinds);
     // Before the start-up opened a folder there is nothing to read again.
-    if (File1->Path().isEmpty())
+    if (m_browse->path().isEmpty())
         return;
-    const QString current = File1->ListIndex() >= 0 ? File1->FileName() : QString();
-    if (const platform::MaybeFailure failure = File1->Refresh())
+    const QString current = m_browse->currentName();
+    if (const platform::MaybeFailure failure = m_browse->refresh())
         platform::showFailure(*failure);
     showFileListStatus();
-    // The current file stays current when it is still listed.
-    for (int i = 0; !current.isEmpty() && i < File1->ListCount(); ++i) {
-        if (File1->List(i) == current) {
-            const browse::InAction quiet(bInAction);
-            File1->setSelected(i, true);
-            break;
-        }
-    }
+    // The current file stays current when it is still listed; it is on show already.
+    m_browse->selectName(current);
 }
 
 void frmMain::showFileListStatus()
 {
-    statusPanel1->setText(browse::fileListStatus(File1->ListCount(), Dir1->Path()));
+    statusPanel1->setText(browse::fileListStatus(m_browse->count(), Dir1->Path()));
 }
 
 void frmMain::RefreshAndReselect()
 {
-    iActiveFile = File1->ListIndex();
-    if (const platform::MaybeFailure failure = File1->Refresh()) {
+    const int remembered = m_browse->currentRow();
+    if (const platform::MaybeFailure failure = m_browse->refresh()) {
         if (failure->number == platform::errors::PathNotFound)
             platform::showPathMissing();
         else
             platform::showFailure(*failure);
         return;
     }
-    reselect();
+    reselect(remembered);
 }
 
 void frmMain::dropAndReselect(const QSet<QString> &gone)
 {
     // A folder that went away is reported by a read of it, now.
-    if (platform::checkFolder(File1->Path())) {
+    if (platform::checkFolder(m_browse->path())) {
         RefreshAndReselect();
         return;
     }
-    iActiveFile = File1->ListIndex();
-    File1->removeNames(gone);
+    const int remembered = m_browse->currentRow();
+    m_browse->removeNames(gone);
     // A file another program took away meanwhile must not become current: then the folder is
     // read now, as it always was.
-    const int next = browse::reselectedIndex(iActiveFile, File1->ListCount(), copyIsDefault());
-    if (next >= 0 && !platform::entryExists(fullPathOf(File1->List(next)))) {
-        if (const platform::MaybeFailure failure = File1->Refresh()) {
+    const int next = browse::reselectedIndex(remembered, m_browse->count(), copyIsDefault());
+    if (next >= 0 && !platform::entryExists(fullPathOf(m_browse->name(next)))) {
+        if (const platform::MaybeFailure failure = m_browse->refresh()) {
             platform::showFailure(*failure);
             return;
         }
-        reselect();
+        reselect(remembered);
         return;
     }
-    reselect();
-    File1->refreshInBackground();
+    reselect(remembered);
+    m_browse->refreshInBackground();
 }
 
 void frmMain::File1_Reread(int currentGone)
@@ -356,24 +352,18 @@ void frmMain::File1_Reread(int currentGone)
     if (currentGone < 0)
         return;
     // The current file went away meanwhile: the next one is chosen as after a sort.
-    iActiveFile = currentGone;
-    reselect();
+    reselect(currentGone);
 }
 
-void frmMain::reselect()
+void frmMain::reselect(int remembered)
 {
     showFileListStatus();
-    if (File1->ListCount() == 0) {
+    if (m_browse->count() == 0) {
         m_viewer.clearPicture();
         btnDelete->setEnabled(false);
         return;
     }
-    const int next = browse::reselectedIndex(iActiveFile, File1->ListCount(), copyIsDefault());
-    if (next >= 0) {
-        const browse::InAction quiet(bInAction);
-        File1->setSelected(next, true);
-    }
-    File1_Click();
+    m_browse->reselectAfterSort(remembered, copyIsDefault()); // shows the file chosen
 }
 
 QString frmMain::fullPathOf(const QString &name) const
@@ -383,12 +373,10 @@ QString frmMain::fullPathOf(const QString &name) const
 
 void frmMain::File1_Click()
 {
-    if (bInAction)
-        return;
     m_activeFilePath.clear();
-    const QString name = File1->FileName();
+    const QString name = m_browse->currentName();
     btnDelete->setEnabled(true);
-    if (!browse::isPictureName(name, File1->fileKinds())) {
+    if (!browse::isPictureName(name, m_browse->fileKinds())) {
         m_viewer.clearPicture();
         return;
     }
@@ -401,7 +389,7 @@ void frmMain::File1_Click()
     m_viewer.ScaleImage();
     m_viewer.Image1->show();
     m_viewer.setWindowTitle(m_activeFilePath);
-    readAheadAround(File1->ListIndex());
+    readAheadAround(m_browse->currentRow());
 }
 
 void frmMain::readAheadAround(int index)
@@ -410,9 +398,9 @@ void frmMain::readAheadAround(int index)
     // user sometimes steps back.
     QStringList pictures;
     for (const int neighbour : {index + 1, index - 1}) {
-        if (neighbour >= 0 && neighbour < File1->ListCount() &&
-            browse::isPictureName(File1->List(neighbour), File1->fileKinds()))
-            pictures << fullPathOf(File1->List(neighbour));
+        if (neighbour >= 0 && neighbour < m_browse->count() &&
+            browse::isPictureName(m_browse->name(neighbour), m_browse->fileKinds()))
+            pictures << fullPathOf(m_browse->name(neighbour));
     }
     m_viewer.readAhead(pictures);
 }
@@ -420,8 +408,8 @@ void frmMain::readAheadAround(int index)
 void frmMain::File1_DblClick()
 {
     m_activeFilePath.clear();
-    const QString name = File1->FileName();
-    if (browse::isMovieName(name, File1->fileKinds())) {
+    const QString name = m_browse->currentName();
+    if (browse::isMovieName(name, m_browse->fileKinds())) {
         m_activeFilePath = fullPathOf(name);
         m_viewer.clearPicture();
         if (m_movieWindow) {
@@ -432,7 +420,7 @@ void frmMain::File1_DblClick()
         connect(m_movieWindow, &frmShMovie::closed, this, [this] { setEnabled(true); });
         m_movieWindow->show();
         m_movieWindow->Form_Load();
-    } else if (browse::isPictureName(name, File1->fileKinds())) {
+    } else if (browse::isPictureName(name, m_browse->fileKinds())) {
         m_activeFilePath = fullPathOf(name);
         Image1_Click();
     }
@@ -440,7 +428,7 @@ void frmMain::File1_DblClick()
 
 void frmMain::Image1_Click()
 {
-    if (File1->FileName().isEmpty())
+    if (m_browse->currentName().isEmpty())
         return;
     if (m_pictureWindow) {
         m_pictureWindow->raise();
@@ -459,38 +447,37 @@ void frmMain::Image1_Click()
 
 void frmMain::lstArea_DblClick()
 {
-    if (File1->ListIndex() == -1)
+    if (m_browse->currentRow() == -1)
         return;
     const app::InputGuard guard;
     // Questions and long copies wait in event loops: the list must not be replaced meanwhile.
-    File1->stopBackgroundRead();
+    m_browse->stopBackgroundRead();
     const QString area = lstArea->currentItem() ? lstArea->currentItem()->text() : QString();
     const QString group = cmbCatalog->currentText();
     // Each area folder is read once per command; other programs may change it between commands.
     m_areaNames = {};
     m_movedNames.clear();
-    const QList<int> selected = File1->selectedRows();
+    const QList<int> selected = m_browse->selectedRows();
     const int selectedCount = int(selected.size());
     app::BackgroundTransfer transfers(this, selectedCount);
     m_transfers = &transfers;
     // One double click is one step to undo, whatever number of files it sends.
     m_journal->beginStep(copyIsDefault() ? fileops::StepKind::Copy : fileops::StepKind::Move, area);
     for (const int row : selected) {
-        iCount = row;
-        for (iFindCount = 0; iFindCount < lstAreaArchive.size(); ++iFindCount) {
-            const catalogue::AreaRecord &record = lstAreaArchive.at(iFindCount);
+        const QString name = m_browse->name(row);
+        for (qsizetype i = 0; i < lstAreaArchive.size(); ++i) {
+            const catalogue::AreaRecord record = lstAreaArchive.at(i); // a copy: questions wait in event loops
             if (record.name != area || record.group != group)
                 continue;
             const bool copy = copyIsDefault();
             const QCheckBox *prompt = copy ? m_settings->chkPromptCopy : m_settings->chkPromptMove;
             if (prompt->checkState() == Qt::Checked) {
                 const platform::MessageRequest question = fileops::transferQuestion(
-                    copy ? fileops::Transfer::Copy : fileops::Transfer::Move,
-                    fullPathOf(File1->List(iCount)), record.path);
+                    copy ? fileops::Transfer::Copy : fileops::Transfer::Move, fullPathOf(name), record.path);
                 if (platform::showMessage(question) != platform::MessageAnswer::Ok)
                     continue;
             }
-            TransferFileToArea();
+            TransferFileToArea(name, record.path);
             if (transfers.cancelled())
                 break;
         }
@@ -508,10 +495,8 @@ void frmMain::lstArea_DblClick()
     dropAndReselect(m_movedNames);
 }
 
-void frmMain::TransferFileToArea()
+void frmMain::TransferFileToArea(const QString &name, const QString &areaPath)
 {
-    const QString name = File1->List(iCount);
-    const QString areaPath = lstAreaArchive.at(iFindCount).path;
     const QString target = platform::joinPath(areaPath, name);
     const fileops::NameLookup existing = m_areaNames.find(areaPath, name);
     platform::MaybeFailure failure = existing.failure;

@@ -29,6 +29,7 @@ class frmShMovie;
 class frmShPics;
 
 namespace browse {
+class BrowseContext;
 class DirListBox;
 class DriveListBox;
 class FileListBox;
@@ -118,13 +119,6 @@ public:
     QAction *mnuAbout;
 
     catalogue::AreaArchive lstAreaArchive;
-    // While true, File1_Click does nothing: code is changing the file selection.
-    bool bInAction = false;
-    // The file list's current index, remembered before the list is read again.
-    int iActiveFile = 0;
-    // The file (index in File1) and the area record (index in lstAreaArchive) being sorted.
-    int iCount = 0;
-    int iFindCount = 0;
 
 signals:
     // The main window was closed or unloaded: the program ends.
@@ -155,7 +149,6 @@ private:
     void createControls();
     void ShellDeleteFile(const QString &path);
     void btnAddArea_Click();
-    void stepToNextFile();
     void placeWindows();
     void Form_Resize();
     void showCompanions();
@@ -165,19 +158,23 @@ private:
     void Dir1_Change();
     void showFileListStatus();
     void readAheadAround(int index);
-    // The file that follows iActiveFile becomes current and is shown.
-    void reselect();
+    // After files left the list or were copied: the file that followed the one at remembered
+    // becomes current and is shown.
+    void reselect(int remembered);
     void File1_Reread(int currentGone);
     void showDefaultAction(bool moveIsDefault);
     void showFileKinds(bool moreKinds);
     bool copyIsDefault() const;
-    void TransferFileToArea();
+    // Sends the file of that name to the area folder.
+    void TransferFileToArea(const QString &name, const QString &areaPath);
     QString fullPathOf(const QString &name) const;
 
     frmImage &m_viewer;
     frmQuickGroup &m_palette;
     frmSettings *m_settings;
     QWidget *m_client;
+    // Made after the client area, so the file list that draws it is deleted first.
+    browse::BrowseContext *m_browse;
     app::MainControls m_controls = app::designedMainControls();
     QString m_activeFilePath;
     QPointer<frmShPics> m_pictureWindow;

@@ -1,8 +1,6 @@
 #include "fileops/frmRename.h"
 
-#include "browse/DirListBox.h"
-#include "browse/FileListBox.h"
-#include "browse/FileListRules.h"
+#include "browse/BrowseContext.h"
 #include "fileops/UndoJournal.h"
 #include "platform/FileNames.h"
 #include "platform/Folders.h"
@@ -15,21 +13,20 @@
 #include <QPushButton>
 #include <QStyle>
 
-frmRename::frmRename(browse::FileListBox &files, const browse::DirListBox &folders, fileops::UndoJournal &journal,
-                     QWidget *mainWindow)
+frmRename::frmRename(browse::BrowseContext &files, fileops::UndoJournal &journal, QWidget *mainWindow)
     // No parent: the main window is disabled while the dialog is open, and a disabled window
     // disables the windows it owns.
     : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
     , Picture1(new QLabel(this))
     , Label1(new QLabel(QStringLiteral("Enter the new filename"), this))
-    , txtNewFilename(new QLineEdit(files.FileName(), this))
+    , txtNewFilename(new QLineEdit(files.currentName(), this))
     , cmdRename(new QPushButton(QStringLiteral("Rename"), this))
     , cmdCancel(new QPushButton(QStringLiteral("Cancel"), this))
     , m_files(files)
     , m_journal(journal)
-    , m_folder(folders.Path())
-    , m_oldName(files.FileName())
-    , m_row(files.ListIndex())
+    , m_folder(files.path())
+    , m_oldName(files.currentName())
+    , m_row(files.currentRow())
     , m_mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("frmRename"));
@@ -87,8 +84,7 @@ void frmRename::cmdRename_Click()
     m_files.renameEntry(m_oldName, newName);
     m_files.refreshInBackground();
     // A new name the list does not show takes the file out of it: the nearest entry is chosen.
-    if (const int next = browse::indexAfterRename(m_row, m_files.ListCount()); next >= 0)
-        m_files.setSelected(next, true);
+    m_files.reselectAfterRename(m_row);
     accept();
 }
 

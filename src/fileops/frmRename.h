@@ -13,9 +13,8 @@ class UndoJournal;
 }
 
 namespace browse {
-class DirListBox;
-class FileListBox;
-} // namespace browse
+class BrowseContext;
+}
 
 // Gives the file list's current file a new name. No other window takes input while it is open,
 // and the main window shows itself disabled.
@@ -25,8 +24,7 @@ class frmRename : public QDialog {
 public:
     // Renames the file that is current now, whatever becomes current later, through the journal,
     // so the rename can be undone.
-    frmRename(browse::FileListBox &files, const browse::DirListBox &folders, fileops::UndoJournal &journal,
-              QWidget *mainWindow);
+    frmRename(browse::BrowseContext &files, fileops::UndoJournal &journal, QWidget *mainWindow);
 
     QLabel *Picture1;
     QLabel *Label1;
@@ -41,7 +39,7 @@ private:
     void cmdRename_Click();
     void reportFailure(const platform::Failure &failure, const QString &newPath);
 
-    browse::FileListBox &m_files;
+    browse::BrowseContext &m_files;
     fileops::UndoJournal &m_journal;
     const QString m_folder;
     const QString m_oldName;

@@ -113,7 +113,6 @@ private slots:
 
         QCOMPARE(harness.selectedFiles(), selected);
         QCOMPARE(main.File1->FileName(), selected.value(0));
-        QVERIFY(!main.bInAction);
         QVERIFY(harness.messages.shown.isEmpty());
         QCOMPARE(main.btnDelete->isEnabled(), !selected.isEmpty());
         QCOMPARE(main.statusPanel1->text(), selected.isEmpty() ? QStringLiteral("<empty>")
@@ -132,21 +131,6 @@ private slots:
 
         QCOMPARE(harness.messages.shown, (QList<platform::MessageRequest>{
                                              {"Error!", "The path is missing", MessageIcon::Critical}}));
-        QVERIFY(!harness.main().bInAction);
-    }
-
-    void codeSelectionsStayQuietWhileInAction()
-    {
-        ProgramHarness harness;
-        harness.startIn({"a.jpg", "b.jpg"});
-        frmMain &main = harness.main();
-        main.btnDelete->setEnabled(false);
-        main.bInAction = true;
-        main.File1->setSelected(0, true);
-        main.bInAction = false;
-        QVERIFY(!main.btnDelete->isEnabled());
-        harness.clickFile(QStringLiteral("b.jpg"));
-        QVERIFY(main.btnDelete->isEnabled());
     }
 };
 
