@@ -123,6 +123,12 @@ bool apply(const QByteArray &line, JournalStacks &stacks)
         if (!temporary)
             return false;
         file->temporaries.append(*temporary);
+    } else if (what == "trash" && f.size() == 5 && step->kind == StepKind::Trash) {
+        const std::optional<QByteArray> trashed = pathField(f[3]);
+        const std::optional<QByteArray> info = pathField(f[4]);
+        if (!trashed || !info || !info->endsWith(".trashinfo"))
+            return false;
+        file->temporaries = {*trashed, *info};
     } else if (what == "placed" && f.size() == 11) {
         file->placed = identityFrom(f, 3);
         if (step->kind == StepKind::Copy)
@@ -184,6 +190,11 @@ QByteArray dropLine(qint64 step, qsizetype file)
 QByteArray temporaryLine(qint64 step, qsizetype file, const QByteArray &path)
 {
     return "temp " + fileKey(step, file) + ' ' + field(path);
+}
+
+QByteArray trashLine(qint64 step, qsizetype file, const QByteArray &trashed, const QByteArray &info)
+{
+    return "trash " + fileKey(step, file) + ' ' + field(trashed) + ' ' + field(info);
 }
 
 QByteArray placedLine(qint64 step, qsizetype file, const FileIdentity &copy, const FileIdentity &source)

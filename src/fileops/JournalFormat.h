@@ -22,7 +22,8 @@ struct JournalFile {
     FileIdentity identity;   // of the file where it is now
     FileIdentity original;   // for a copy: of the original it was made from
     // Of an operation under way: the complete copy before it got its name, and the temporary
-    // names it used. A crash leaves nothing else of ours behind.
+    // names it used (for the trash: the file's place there and its entry). A crash leaves nothing
+    // else of ours behind.
     FileIdentity placed;
     QList<QByteArray> temporaries;
 
@@ -64,6 +65,8 @@ QByteArray goLine(qint64 step, qsizetype file);
 QByteArray dropLine(qint64 step, qsizetype file);
 // A temporary file of that name is about to be made.
 QByteArray temporaryLine(qint64 step, qsizetype file, const QByteArray &path);
+// A file is about to go into the trash under file, with the trash entry info already made.
+QByteArray trashLine(qint64 step, qsizetype file, const QByteArray &trashed, const QByteArray &info);
 // The complete copy is about to be given its name; source is the file it was read from.
 QByteArray placedLine(qint64 step, qsizetype file, const FileIdentity &copy, const FileIdentity &source);
 // Where a file of a step is now, and what it is there.

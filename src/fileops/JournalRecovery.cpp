@@ -53,7 +53,6 @@ void settleTemporaries(StepKind kind, JournalFile &file, const QByteArray &origi
             platform::renameToFreeName(temporary, destination);
         }
     }
-    file.temporaries.clear();
 }
 
 // Settles one file's operation; false when it never happened and the file leaves the step.
@@ -63,7 +62,18 @@ bool settleFile(StepKind kind, JournalFile &file)
     const QByteArray origin = file.atTarget ? file.target : file.source;
     const QByteArray destination = file.atTarget ? file.source : file.target;
     const FileIdentity was = file.identity; // where it was taken from
-    settleTemporaries(kind, file, origin, destination);
+    if (kind == StepKind::Trash && !file.atTarget && file.temporaries.size() == 2) {
+        // The entry in the trash is ours; it stays only with the file it was made for.
+        if (isFileAt(file.temporaries[0], was)) {
+            file.target = file.temporaries[0];
+            file.trashInfo = file.temporaries[1];
+        } else if (!identityOf(file.temporaries[0])) {
+            ::unlink(file.temporaries[1].constData());
+        }
+    } else {
+        settleTemporaries(kind, file, origin, destination);
+    }
+    file.temporaries.clear();
     bool arrived = false;
     switch (kind) {
     case StepKind::Copy:
@@ -72,8 +82,9 @@ bool settleFile(StepKind kind, JournalFile &file)
         break;
     case StepKind::Trash:
         if (!file.atTarget) {
-            // Gone into the trash under a name we never learnt: it cannot be put back.
-            if (!isFileAt(file.source, was))
+            arrived = isFileAt(file.target, was);
+            // Gone elsewhere, or into the trash under a name we never learnt: it cannot be put back.
+            if (!arrived && !isFileAt(file.source, was))
                 return false;
         } else if (isFileAt(file.source, was)) {
             arrived = true;

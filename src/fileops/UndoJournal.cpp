@@ -184,6 +184,13 @@ TransferRecorder UndoJournal::recorderFor(JournalStep &step, qsizetype index)
             }};
 }
 
+std::function<void(const platform::TrashedFile &)> UndoJournal::trashClaim(const JournalStep &step, qsizetype index)
+{
+    return [this, id = step.id, index](const platform::TrashedFile &trashed) {
+        append(format::trashLine(id, index, trashed.file, trashed.info));
+    };
+}
+
 void UndoJournal::forgetRedo()
 {
     // A step whose redo stopped half way keeps the files it put in place, to be undone.
@@ -290,8 +297,8 @@ platform::MaybeFailure UndoJournal::trash(const QString &path)
 {
     beginStep(StepKind::Trash);
     JournalStep &step = *current();
-    want(step, encodeFileName(path), {});
-    const platform::TrashResult result = platform::moveToTrash(step.files.last().source);
+    const qsizetype index = want(step, encodeFileName(path), {});
+    const platform::TrashResult result = platform::moveToTrash(step.files.last().source, trashClaim(step, index));
     if (!result.failure) {
         step.files.last().target = result.trashed.file;
         step.files.last().trashInfo = result.trashed.info;
@@ -399,7 +406,7 @@ std::optional<QString> UndoJournal::redoFile(JournalStep &step, qsizetype index,
         failure = renameFile(decodeFileName(file.source), decodeFileName(file.target), recorderFor(step, index));
         break;
     case StepKind::Trash: {
-        const platform::TrashResult result = platform::moveToTrash(file.source);
+        const platform::TrashResult result = platform::moveToTrash(file.source, trashClaim(step, index));
         failure = result.failure;
         if (!failure) {
             file.target = result.trashed.file;

@@ -3,6 +3,7 @@
 #include "fileops/FileTransfer.h"
 #include "fileops/JournalFormat.h"
 #include "platform/Failure.h"
+#include "platform/Trash.h"
 
 #include <QByteArray>
 #include <QList>
@@ -67,6 +68,7 @@ private:
     void rewrite();
     void recordPlace(const JournalStep &step, qsizetype index);
     TransferRecorder recorderFor(JournalStep &step, qsizetype index);
+    std::function<void(const platform::TrashedFile &)> trashClaim(const JournalStep &step, qsizetype index);
     // A new command's first file is in place: what was undone can no longer be redone.
     void forgetRedo();
     void trim();

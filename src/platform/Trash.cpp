@@ -133,7 +133,7 @@ std::optional<QByteArray> resolvedPath(const QByteArray &path)
 
 } // namespace
 
-TrashResult moveToTrash(const QByteArray &givenPath)
+TrashResult moveToTrash(const QByteArray &givenPath, const std::function<void(const TrashedFile &)> &claimed)
 {
     const std::optional<QByteArray> resolved = resolvedPath(givenPath);
     if (!resolved)
@@ -157,6 +157,8 @@ TrashResult moveToTrash(const QByteArray &givenPath)
                 continue;
             return {{}, lastError()};
         }
+        if (claimed)
+            claimed(trashed);
         const bool written = writeInfo(fd, text);
         const int writeError = errno;
         if (::close(fd) != 0 || !written) {

@@ -260,6 +260,13 @@ private slots:
                             faults << run + when + ": " + name + " left";
                     }
                 }
+                // The desktop finds a file in the trash by its entry, and offers an entry only
+                // with its file.
+                QStringList entries = testsupport::folderEntries(trash + "/Trash/info");
+                entries.replaceInStrings(".trashinfo", "");
+                // Unless another program took a file out of the trash.
+                if (interference != "removed" && entries != testsupport::folderEntries(trash + "/Trash/files"))
+                    faults << run + when + ": the trash's files and entries disagree";
             };
             check("after the start");
             // The name as a folder that ignores letter case finds it.
