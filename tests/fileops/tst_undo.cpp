@@ -342,6 +342,30 @@ private slots:
         QCOMPARE(again.redoText(), expected);
     }
 
+    // A redo stopped half way by a refusal keeps what it put back in place when a new command
+    // comes: that can still be undone.
+    void halfRedoneStepOutlivesANewCommand()
+    {
+        QTemporaryDir dir;
+        QDir().mkpath(dir.filePath("area"));
+        for (const char *name : {"a.jpg", "b.jpg", "n.jpg"})
+            writeBytes(dir.filePath(name), name);
+        fileops::UndoJournal journal(dir.filePath("SHELFMASTER.UNDO"));
+        QVERIFY(!journal.load());
+        journal.beginStep(fileops::StepKind::Move, "Area");
+        for (const char *name : {"a.jpg", "b.jpg"})
+            QVERIFY(!journal.transfer(dir.filePath(name), dir.filePath("area/") + name, fileops::Transfer::Move));
+        journal.endStep();
+        QVERIFY(journal.undo().refusals.isEmpty());
+        writeBytes(dir.filePath("b.new"), "b.jpg");
+        QVERIFY(QFile::remove(dir.filePath("b.jpg")) && QFile::rename(dir.filePath("b.new"), dir.filePath("b.jpg")));
+        QCOMPARE(journal.redo().refusals.size(), 1);
+        QVERIFY(!journal.rename(dir.filePath("n.jpg"), dir.filePath("m.jpg")));
+        QVERIFY(journal.undo().refusals.isEmpty());
+        QCOMPARE(journal.undoText(), QStringLiteral("Undo move of 2 files to Area"));
+        QVERIFY(journal.undo().restored == QStringList{dir.filePath("a.jpg")});
+    }
+
     // Two programs on one journal would each take the other's work under way for a crash: the
     // second neither reads nor writes it.
     void journalInUseIsLeftAlone()
