@@ -7,10 +7,8 @@
 #include "browse/FileListBox.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgramDirectory.h"
-#include "settings/frmSettings.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,7 +16,6 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QProcess>
-#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
@@ -94,8 +91,10 @@ int main(int argc, char *argv[])
     app::Program program;
     startPastTheSplash(program);
     frmMain &main = program.mainWindow();
-    main.settings().optCopyDefault->setChecked(true);
-    main.settings().chkPromptCopy->setChecked(false);
+    settings::Options options = main.options();
+    options.moveDefault = false;
+    options.promptCopy = 0;
+    main.setOptions(options);
     main.cmbCatalog->setCurrentIndex(0);
     main.lstArea->setCurrentRow(0);
     main.File1->setSelected(0, true);

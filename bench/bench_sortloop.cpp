@@ -9,11 +9,9 @@
 #include "platform/MessageBox.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/Screen.h"
-#include "settings/frmSettings.h"
 #include "viewers/frmImage.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -22,7 +20,6 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPainter>
-#include <QRadioButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -129,10 +126,10 @@ std::vector<double> sortLoop(const QString &source, const QString &area, bool co
     app::Program program;
     startPastTheSplash(program);
     frmMain &main = program.mainWindow();
-    frmSettings &settings = main.settings();
-    settings.chkPromptMove->setChecked(false);
-    settings.chkPromptCopy->setChecked(false);
-    (copy ? settings.optCopyDefault : settings.optMoveDefault)->setChecked(true);
+    settings::Options options = main.options();
+    options.promptMove = options.promptCopy = 0;
+    options.moveDefault = !copy;
+    main.setOptions(options);
     main.cmbCatalog->setCurrentIndex(0);
     main.lstArea->setCurrentItem(main.lstArea->findItems(area, Qt::MatchExactly).first());
     main.File1->setSelected(0, true);

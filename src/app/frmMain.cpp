@@ -28,14 +28,12 @@
 #include "viewers/frmShPics.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QRadioButton>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -76,8 +74,7 @@ frmMain::frmMain(frmImage &viewer, frmQuickGroup &palette, QWidget *parent)
     m_palette.setDockingWindow(this);
     connect(&m_palette, &frmQuickGroup::groupLabelClicked, this, &frmMain::lblGroup_Click);
     connect(&m_viewer, &frmImage::Image1Clicked, this, &frmMain::Image1_Click);
-    connect(m_settings, &frmSettings::defaultActionRead, this, &frmMain::showDefaultAction);
-    connect(m_settings, &frmSettings::moreKindsRead, this, &frmMain::showFileKinds);
+    connect(m_settings, &frmSettings::optionsRead, this, &frmMain::setOptions);
     // The options the program works with are always those of the file once the dialog closed.
     connect(m_settings, &QDialog::finished, m_settings, &frmSettings::ReadSettings);
 }
@@ -470,8 +467,7 @@ void frmMain::lstArea_DblClick()
             if (record.name != area || record.group != group)
                 continue;
             const bool copy = copyIsDefault();
-            const QCheckBox *prompt = copy ? m_settings->chkPromptCopy : m_settings->chkPromptMove;
-            if (prompt->checkState() == Qt::Checked) {
+            if ((copy ? m_options.promptCopy : m_options.promptMove) == 1) {
                 const platform::MessageRequest question = fileops::transferQuestion(
                     copy ? fileops::Transfer::Copy : fileops::Transfer::Move, fullPathOf(name), record.path);
                 if (platform::showMessage(question) != platform::MessageAnswer::Ok)
@@ -524,12 +520,15 @@ void frmMain::TransferFileToArea(const QString &name, const QString &areaPath)
 
 bool frmMain::copyIsDefault() const
 {
-    return m_settings->optCopyDefault->isChecked();
+    return !m_options.moveDefault;
 }
 
-void frmMain::showDefaultAction(bool moveIsDefault)
+void frmMain::setOptions(const settings::Options &options, bool defaultActionRead)
 {
-    statusPanel2->setText(moveIsDefault ? QStringLiteral("Move files") : QStringLiteral("Copy files"));
+    m_options = options;
+    if (defaultActionRead)
+        statusPanel2->setText(options.moveDefault ? QStringLiteral("Move files") : QStringLiteral("Copy files"));
+    showFileKinds(options.more.moreKinds);
 }
 
 void frmMain::mnuSettings_Click()

@@ -5,6 +5,7 @@
 #include "fileops/AreaTransfer.h"
 #include "fileops/UndoJournal.h"
 #include "settings/CatalogueHost.h"
+#include "settings/SettingsFile.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -83,6 +84,11 @@ public:
     void SetWallpaper();
 
     frmSettings &settings() { return *m_settings; }
+    // The options the program works with: those the settings dialog last read from the options
+    // files, or those a test sets. The status bar shows the default action unless the options
+    // file did not get as far as naming it.
+    void setOptions(const settings::Options &options, bool defaultActionRead = true);
+    const settings::Options &options() const { return m_options; }
     // The full path of the picture last previewed or the file last double-clicked; "" when
     // the last file clicked was no picture.
     QString activeFilePath() const { return m_activeFilePath; }
@@ -162,7 +168,6 @@ private:
     // becomes current and is shown.
     void reselect(int remembered);
     void File1_Reread(int currentGone);
-    void showDefaultAction(bool moveIsDefault);
     void showFileKinds(bool moreKinds);
     bool copyIsDefault() const;
     // Sends the file of that name to the area folder.
@@ -172,6 +177,7 @@ private:
     frmImage &m_viewer;
     frmQuickGroup &m_palette;
     frmSettings *m_settings;
+    settings::Options m_options;
     QWidget *m_client;
     // Made after the client area, so the file list that draws it is deleted first.
     browse::BrowseContext *m_browse;

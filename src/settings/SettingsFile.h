@@ -9,7 +9,16 @@ namespace settings {
 
 inline const QString kSettingsFileName = QStringLiteral("SETTINGS.INI");
 
-// The options as the settings dialog's controls hold them. Check boxes are 0 (unchecked),
+// Options that other copies of the program do not know live in a file of their own, as
+// "Key=Value" lines, so that the options file keeps its eight lines.
+inline constexpr QLatin1StringView kMoreSettingsFileName("SHELFMASTER.INI");
+struct MoreOptions {
+    bool moreKinds = false; // also list today's picture and movie files
+
+    bool operator==(const MoreOptions &) const = default;
+};
+
+// The program's options, as the settings dialog edits them. Check boxes are 0 (unchecked),
 // 1 (checked) or 2 (grayed); the defaults are the designed ones.
 struct Options {
     int autoname = 1;
@@ -20,6 +29,7 @@ struct Options {
     int promptDelete = 1;
     bool moveDefault = true;
     int deleteRecycle = 1;
+    MoreOptions more;
 
     bool operator==(const Options &) const = default;
 };
@@ -41,14 +51,7 @@ SettingsRead applySettingsLines(const QStringList &lines, Options &options);
 SettingsRead readSettingsFile(Options &options);
 platform::MaybeFailure writeSettingsFile(const Options &options);
 
-// Options that other copies of the program do not know live in a file of their own, as
-// "Key=Value" lines, so that the options file keeps its eight lines.
-inline constexpr QLatin1StringView kMoreSettingsFileName("SHELFMASTER.INI");
-struct MoreOptions {
-    bool moreKinds = false; // also list today's picture and movie files
-
-    bool operator==(const MoreOptions &) const = default;
-};
+// The file of the more options.
 MoreOptions moreOptionsFromLines(const QStringList &lines);
 // The file's lines with the options set, other keys kept as they were.
 QStringList moreOptionsLines(const QStringList &lines, const MoreOptions &options);

@@ -188,6 +188,7 @@ Options frmSettings::options() const
     options.promptDelete = checkBoxValue(chkPromptDelete);
     options.moveDefault = optMoveDefault->isChecked();
     options.deleteRecycle = checkBoxValue(chkDeleteRecycle);
+    options.more.moreKinds = chkMoreKinds->isChecked();
     return options;
 }
 
@@ -201,23 +202,16 @@ void frmSettings::setOptions(const Options &options)
     setCheckBoxValue(chkPromptDelete, options.promptDelete);
     (options.moveDefault ? optMoveDefault : optCopyDefault)->setChecked(true);
     setCheckBoxValue(chkDeleteRecycle, options.deleteRecycle);
-}
-
-settings::MoreOptions frmSettings::moreOptions() const
-{
-    return {chkMoreKinds->isChecked()};
+    chkMoreKinds->setChecked(options.more.moreKinds);
 }
 
 void frmSettings::ReadSettings()
 {
-    const settings::MoreOptions more = settings::readMoreOptions();
-    chkMoreKinds->setChecked(more.moreKinds);
-    emit moreKindsRead(more.moreKinds);
     Options options = this->options();
+    options.more = settings::readMoreOptions();
     const settings::SettingsRead read = settings::readSettingsFile(options);
     setOptions(options);
-    if (read.defaultActionRead())
-        emit defaultActionRead(options.moveDefault);
+    emit optionsRead(options, read.defaultActionRead());
     if (read.problem && read.problem->number != platform::errors::FileNotFound)
         platform::showFailure(*read.problem);
 }
@@ -225,9 +219,10 @@ void frmSettings::ReadSettings()
 void frmSettings::cmdExitSave_Click()
 {
     // A file that cannot be written keeps the dialog open with the user's choices.
-    platform::MaybeFailure failure = settings::writeSettingsFile(options());
+    const Options options = this->options();
+    platform::MaybeFailure failure = settings::writeSettingsFile(options);
     if (!failure)
-        failure = settings::writeMoreOptions(moreOptions());
+        failure = settings::writeMoreOptions(options.more);
     if (failure) {
         platform::showFailure(*failure);
         return;
@@ -248,7 +243,6 @@ void frmSettings::txtNrOfDir_Change()
 void frmSettings::done(int result)
 {
     setOptions(Options());
-    chkMoreKinds->setChecked(false);
     FrameSubjectSettings->reset();
     FrameCatalogSettings->reset();
     SSTab1->setCurrentIndex(0);

@@ -18,8 +18,9 @@ class CatalogueHost;
 class GroupEditor;
 } // namespace settings
 
-// The settings dialog. Its option controls are where the program keeps its options: every
-// operation reads them at the moment it needs them.
+// The settings dialog. Its controls edit a copy of the options. Each time it reads the options
+// files (at start-up, when it opens and once it has closed) it hands the options over; the
+// program works with those, so with what was saved.
 class frmSettings : public QDialog {
     Q_OBJECT
 
@@ -28,9 +29,8 @@ public:
 
     settings::Options options() const;
     void setOptions(const settings::Options &options);
-    settings::MoreOptions moreOptions() const;
 
-    // Loads the options file into the controls.
+    // Loads the options files into the controls.
     void ReadSettings();
 
     QTabWidget *SSTab1;
@@ -61,10 +61,9 @@ public:
     QLabel *lblExit;
 
 signals:
-    // The options file named the default action; the main window shows it in its status bar.
-    void defaultActionRead(bool moveIsDefault);
-    // The options were read: whether the file list also shows today's kinds of files.
-    void moreKindsRead(bool moreKinds);
+    // The options as read from the files; defaultActionRead: the options file got as far as the
+    // default action, which the main window shows in its status bar.
+    void optionsRead(const settings::Options &options, bool defaultActionRead);
 
 public slots:
     // Every way of closing the dialog ends here: the controls go back to their designed

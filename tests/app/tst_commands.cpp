@@ -149,7 +149,7 @@ private slots:
         QVERIFY(main.settings().isVisible());
         QVERIFY(main.settings().optCopyDefault->isChecked());
         main.settings().reject();
-        QVERIFY(main.settings().optCopyDefault->isChecked());
+        QVERIFY(!main.options().moveDefault);
     }
 
     void digitsChooseGroups_data()

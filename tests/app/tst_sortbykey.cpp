@@ -10,13 +10,11 @@
 #include "viewers/frmImage.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QKeySequenceEdit>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QRadioButton>
 #include <QSignalSpy>
 
 using platform::MessageAnswer;
@@ -56,8 +54,10 @@ struct Fixture : SettingsFixture {
     }
     void setOptions(bool copy, bool prompt)
     {
-        (copy ? settings().optCopyDefault : settings().optMoveDefault)->setChecked(true);
-        (copy ? settings().chkPromptCopy : settings().chkPromptMove)->setChecked(prompt);
+        settings::Options options = main().options();
+        options.moveDefault = !copy;
+        (copy ? options.promptCopy : options.promptMove) = prompt;
+        main().setOptions(options);
     }
 };
 

@@ -2,11 +2,9 @@
 #include "TestSupport.h"
 #include "app/frmMain.h"
 #include "browse/FileListBox.h"
-#include "settings/frmSettings.h"
 #include "viewers/frmImage.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 
@@ -21,8 +19,10 @@ private:
 
     static void setOptions(frmMain &main, bool trash, bool prompt)
     {
-        main.settings().chkDeleteRecycle->setChecked(trash);
-        main.settings().chkPromptDelete->setChecked(prompt);
+        settings::Options options = main.options();
+        options.deleteRecycle = trash;
+        options.promptDelete = prompt;
+        main.setOptions(options);
     }
 
 private slots:

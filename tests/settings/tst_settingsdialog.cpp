@@ -65,7 +65,7 @@ private slots:
         ProgramHarness harness;
         harness.writeProgramFile(kFile, fileBytes(copyDefault()));
         harness.start();
-        QCOMPARE(harness.main().settings().options(), copyDefault());
+        QCOMPARE(harness.main().options(), copyDefault());
         QCOMPARE(harness.main().statusPanel2->text(), QStringLiteral("Copy files"));
     }
 
@@ -76,7 +76,7 @@ private slots:
         harness.start();
         QCOMPARE(harness.messages.shown.size(), 1);
         QCOMPARE(harness.messages.shown.first().icon, MessageIcon::Critical);
-        QCOMPARE(harness.main().settings().options().autoname, 0);
+        QCOMPARE(harness.main().options().autoname, 0);
         QCOMPARE(harness.main().statusPanel2->text(), QString());
     }
 
@@ -111,7 +111,7 @@ private slots:
 
         QVERIFY(!main.settings().isVisible());
         QCOMPARE(testsupport::readBytes(harness.programDir() + "/" + kFile), fileBytes(copyDefault()));
-        QCOMPARE(main.settings().options(), copyDefault());
+        QCOMPARE(main.options(), copyDefault());
         QCOMPARE(main.statusPanel2->text(), QStringLiteral("Copy files"));
     }
 
@@ -145,7 +145,7 @@ private slots:
         QTest::mouseClick(control<QPushButton>(main, button.toLatin1().constData()), Qt::LeftButton);
 
         QVERIFY(!main.settings().isVisible());
-        QCOMPARE(main.settings().options(), saved);
+        QCOMPARE(main.options(), saved);
         QCOMPARE(QFile::exists(harness.programDir() + "/" + kFile), fileExists);
         QCOMPARE(control<QTabWidget>(main, "SSTab1")->currentIndex(), 0);
     }

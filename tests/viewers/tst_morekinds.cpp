@@ -101,7 +101,7 @@ private slots:
         harness.start();
         QCOMPARE(harness.listedFiles(), listed);
         QVERIFY(harness.main().statusPanel1->text().startsWith(QString::number(listed.size()) + " file(s)"));
-        QCOMPARE(harness.main().settings().chkMoreKinds->isChecked(), listed == kToday);
+        QCOMPARE(harness.main().options().more.moreKinds, listed == kToday);
     }
 
     // The option is saved in a file of its own; the options file keeps its eight lines.
