@@ -36,6 +36,11 @@ BackgroundTransfer::~BackgroundTransfer()
 
 platform::MaybeFailure BackgroundTransfer::run(const QString &name, const fileops::TransferWork &work)
 {
+    // A file that moves by a rename never reports progress: Cancel stops the command before the next one.
+    if (m_cancelRequested) {
+        m_cancelled = true;
+        return platform::Failure::fromErrno(ECANCELED);
+    }
     ++m_started;
     std::atomic<qint64> done = 0;
     std::atomic<qint64> total = 0;

@@ -20,7 +20,6 @@
 #include "viewers/frmImage.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -49,6 +48,8 @@ void frmMain::createMenus()
     mnuRename->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     mnuDelete = named(mnuFile->addAction(QStringLiteral("Delete file")), "mnuDelete");
     mnuDelete->setShortcut(QKeySequence(Qt::Key_Delete));
+    // A held key would act on one file after another, each shown only for a moment.
+    mnuDelete->setAutoRepeat(false);
     mnuSplitt = named(mnuFile->addSeparator(), "mnuSplitt");
     mnuExit = named(mnuFile->addAction(QStringLiteral("E&xit")), "mnuExit");
     mnuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
@@ -57,6 +58,8 @@ void frmMain::createMenus()
     mnuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     mnuRedo = named(mnuEdit->addAction(QStringLiteral("Redo")), "mnuRedo");
     mnuRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    mnuUndo->setAutoRepeat(false);
+    mnuRedo->setAutoRepeat(false);
     mnuSettings = named(menuBar()->addAction(QStringLiteral("&Settings")), "mnuSettings");
     mnuHelp = named(menuBar()->addMenu(QStringLiteral("&Help")), "mnuHelp");
     mnuHelpTopics = named(mnuHelp->addAction(QStringLiteral("Marrowby Shelfmaster &Help")), "mnuHelpTopics");
@@ -195,6 +198,8 @@ void frmMain::DeleteCurrentFile()
     const QString name = m_browse->currentName();
     if (name.isEmpty() || m_browse->count() == 0 || (m_browse->currentRow() == 0 && !m_browse->isSelected(0)))
         return;
+    // Keys pressed meanwhile would act on the next file, not yet shown.
+    const app::InputGuard guard;
     // The question waits in an event loop: the list must not be replaced meanwhile.
     m_browse->stopBackgroundRead();
     const int current = m_browse->currentRow();
@@ -217,8 +222,8 @@ void frmMain::DeleteCurrentFile()
 
 void frmMain::ShellDeleteFile(const QString &path)
 {
-    const bool toTrash = m_settings->chkDeleteRecycle->checkState() == Qt::Checked;
-    const bool confirm = m_settings->chkPromptDelete->checkState() == Qt::Checked;
+    const bool toTrash = m_options.deleteRecycle == 1;
+    const bool confirm = m_options.promptDelete == 1;
     const bool declined = confirm && !platform::confirmDeletion(path, toTrash);
     // Only a delete to the trash can be undone.
     const platform::MaybeFailure failure =

@@ -36,4 +36,14 @@ void FileListBox::keyPressEvent(QKeyEvent *event)
         emit Click();
 }
 
+void FileListBox::mouseMoveEvent(QMouseEvent *event)
+{
+    // Dragging over the list with the button held moves the current file without a click: the
+    // file shown must still be the one a command will act on.
+    const QModelIndex before = currentIndex();
+    QListView::mouseMoveEvent(event);
+    if (currentIndex() != before)
+        emit Click();
+}
+
 } // namespace browse

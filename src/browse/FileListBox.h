@@ -33,6 +33,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
     BrowseContext &m_context;

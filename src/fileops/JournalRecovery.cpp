@@ -4,12 +4,30 @@
 
 #include <algorithm>
 #include <functional>
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace fileops {
 
 namespace {
+
+// Whether the folder lists exactly this name, not only one that equals it in another letter case.
+bool isListed(const QByteArray &path)
+{
+    const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
+    DIR *folder = ::opendir(platform::folderOf(path).constData());
+    bool found = false;
+    while (folder && !found) {
+        const dirent *entry = ::readdir(folder);
+        if (!entry)
+            break;
+        found = name == entry->d_name;
+    }
+    if (folder)
+        ::closedir(folder);
+    return found;
+}
 
 // Whether a and b are two links to one file, each of which may go: not one entry reached by
 // two names, as on a file system that ignores letter case.
@@ -18,7 +36,8 @@ bool areTwoLinks(const QByteArray &a, const QByteArray &b)
     struct stat first {};
     struct stat second {};
     return ::lstat(a.constData(), &first) == 0 && ::lstat(b.constData(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino && first.st_nlink >= 2;
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino && first.st_nlink >= 2 &&
+           isListed(a) && isListed(b);
 }
 
 // Whether the origin of a move may go: its bytes arrived whole, in another file or as another
@@ -34,8 +53,8 @@ bool originMayGo(const QByteArray &origin, const QByteArray &destination, const 
 }
 
 // Temporary files of ours that a crash left: a copy under way goes while its source still has
-// its bytes, and otherwise takes the name it was made for, or one beside it; a file on its way to
-// another letter case goes back.
+// its bytes or when it is incomplete; a complete one whose source changed takes the name it was
+// made for, or one beside it. A file on its way to another letter case goes back.
 void settleTemporaries(StepKind kind, JournalFile &file, const QByteArray &origin, const QByteArray &destination)
 {
     for (const QByteArray &temporary : std::as_const(file.temporaries)) {
@@ -43,7 +62,8 @@ void settleTemporaries(StepKind kind, JournalFile &file, const QByteArray &origi
         if (!found)
             continue;
         if (kind != StepKind::Rename) {
-            if (isPrefixOf(temporary, origin))
+            // A part of a copy was never a picture: it must not stand under one's name.
+            if (isPrefixOf(temporary, origin) || found->size != file.identity.size)
                 ::unlink(temporary.constData());
             else
                 platform::renameToFreeName(temporary, destination);

@@ -45,6 +45,12 @@ bool isCancel(const platform::MaybeFailure &failure)
 
 const QString kChanged = QStringLiteral("it was changed or removed since");
 
+// A rename that could neither finish nor go back leaves the file under our temporary name.
+bool isUnderTemporaryName(const JournalFile &file)
+{
+    return std::ranges::any_of(file.temporaries, [](const QByteArray &path) { return identityOf(path).has_value(); });
+}
+
 } // namespace
 
 UndoJournal::UndoJournal(QString path)
@@ -175,7 +181,10 @@ TransferRecorder UndoJournal::recorderFor(JournalStep &step, qsizetype index)
 {
     const qint64 id = step.id;
     JournalFile *file = &step.files[index]; // stays where it is while its operation runs
-    return {[this, id, index](const QByteArray &path) { return append(format::temporaryLine(id, index, path)); },
+    return {[this, id, index, file](const QByteArray &path) {
+                file->temporaries.append(path);
+                return append(format::temporaryLine(id, index, path));
+            },
             [this, id, index, file, copy = step.kind == StepKind::Copy](const FileIdentity &placed,
                                                                          const FileIdentity &source) {
                 if (copy)
@@ -254,6 +263,9 @@ qsizetype UndoJournal::want(JournalStep &step, const QByteArray &source, const Q
 void UndoJournal::settleWanted(JournalStep &step, const platform::MaybeFailure &failure)
 {
     const qsizetype index = step.files.size() - 1;
+    // A file still under a temporary name of ours is left to the next start to put back.
+    if (failure && isUnderTemporaryName(step.files.last()))
+        return;
     if (failure) {
         append(format::dropLine(step.id, index));
         step.files.removeLast();
@@ -362,7 +374,9 @@ std::optional<QString> UndoJournal::undoFile(JournalStep &step, qsizetype index,
         // Comparing a large file takes a while, so it runs as a transfer does.
         bool same = false;
         const TransferWork work = [&](const TransferProgress &) -> platform::MaybeFailure {
-            same = identityOf(file.source, true) == file.original && sameContents(file.source, file.target);
+            // Both are looked at again after the comparison, which may take a while.
+            same = identityOf(file.source, true) == file.original && sameContents(file.source, file.target) &&
+                   isFileAt(file.target, file.identity) && identityOf(file.source, true) == file.original;
             if (same && ::unlink(file.target.constData()) != 0)
                 return platform::Failure::fromErrno(errno);
             return std::nullopt;
@@ -445,8 +459,10 @@ UndoResult UndoJournal::takeStep(bool back, const TransferRunner &run)
         if (file.atTarget != back)
             continue;
         append(format::goLine(step.id, i));
+        file.temporaries.clear();
         const std::optional<QString> refusal = back ? undoFile(step, i, run) : redoFile(step, i, run);
-        recordPlace(step, i);
+        if (!isUnderTemporaryName(file))
+            recordPlace(step, i);
         if (refusal) {
             result.refusals << nameOf(file.source) + QStringLiteral(": ") + *refusal;
             all = false;

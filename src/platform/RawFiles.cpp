@@ -3,6 +3,7 @@
 #include <QRandomGenerator>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -26,15 +27,28 @@ int renameNoReplace(const QByteArray &from, const QByteArray &to)
     if (errno == EEXIST || errno == ENOENT || errno == EXDEV)
         return -1;
     // No hard links either (FAT, some FUSE and network file systems): the target name is first
-    // claimed with an exclusive create, so the rename can only replace that empty file of ours.
+    // claimed with an exclusive create, so the rename can only replace that empty file of ours,
+    // looked at again just before.
     const int claim = ::open(to.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+    struct stat claimed {};
     if (claim < 0)
         return -1;
+    const bool known = ::fstat(claim, &claimed) == 0;
     ::close(claim);
+    const auto stillOurs = [&] {
+        struct stat now {};
+        return known && ::lstat(to.constData(), &now) == 0 && now.st_dev == claimed.st_dev &&
+               now.st_ino == claimed.st_ino && now.st_size == 0;
+    };
+    if (!stillOurs()) {
+        errno = EEXIST;
+        return -1;
+    }
     if (::rename(from.constData(), to.constData()) == 0)
         return 0;
     const int renameError = errno;
-    ::unlink(to.constData());
+    if (stillOurs())
+        ::unlink(to.constData());
     errno = renameError;
     return -1;
 }

@@ -151,14 +151,14 @@ TrashResult moveToTrash(const QByteArray &givenPath, const std::function<void(co
         const QByteArray entry = numberedName(name, attempt);
         const TrashedFile trashed{trash->root + "/files/" + entry, trash->root + "/info/" + entry + ".trashinfo"};
         // The info file claims the name first, as the trash's rules ask.
+        if (claimed)
+            claimed(trashed);
         const int fd = ::open(trashed.info.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
             return {{}, lastError()};
         }
-        if (claimed)
-            claimed(trashed);
         const bool written = writeInfo(fd, text);
         const int writeError = errno;
         if (::close(fd) != 0 || !written) {

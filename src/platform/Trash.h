@@ -22,8 +22,7 @@ struct TrashResult {
 // home trash when it lies on the home trash's file system, otherwise the trash at the top of
 // its own volume. The file is renamed, never copied, and never replaces anything in the trash.
 // Links among the folders on the path are followed; a link as the file itself is what is trashed.
-// claimed is told of the entry as soon as its name is taken, before the file goes there, so that
-// a journal can settle what a crash left.
+// claimed is told of each entry before it is made, so that a journal can settle what a crash left.
 TrashResult moveToTrash(const QByteArray &path, const std::function<void(const TrashedFile &)> &claimed = {});
 
 } // namespace platform

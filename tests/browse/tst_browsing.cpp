@@ -5,12 +5,11 @@
 #include "browse/DriveListBox.h"
 #include "browse/FileListBox.h"
 #include "platform/Volumes.h"
-#include "settings/frmSettings.h"
 
 #include <QAction>
 #include <QDir>
 #include <QLabel>
-#include <QRadioButton>
+#include <QMouseEvent>
 
 using platform::MessageIcon;
 
@@ -103,7 +102,9 @@ private slots:
         ProgramHarness harness;
         const QString folder = harness.startIn(QStringList{"a.jpg", "b.jpg", "c.jpg", "d.jpg"}.mid(0, files));
         frmMain &main = harness.main();
-        main.settings().optCopyDefault->setChecked(copy);
+        settings::Options options = main.options();
+        options.moveDefault = !copy;
+        main.setOptions(options);
         if (current > 0)
             main.File1->setSelected(0, true); // another selected file does not count
         main.File1->setSelected(current, true);
@@ -119,6 +120,23 @@ private slots:
                                                                : QStringLiteral("%1 file(s) - %2/")
                                                                      .arg(files - int(removed))
                                                                      .arg(folder));
+    }
+
+    // Dragging over the list with the button held moves the current file: it is shown, so that
+    // a delete acts on the file the user sees.
+    void dragOverTheListShowsTheCurrentFile()
+    {
+        ProgramHarness harness;
+        const QString folder = harness.startIn({"a.jpg", "b.jpg", "c.jpg"});
+        browse::FileListBox *list = harness.main().File1;
+        QWidget *viewport = list->viewport();
+        const QPoint first = list->visualRect(list->model()->index(0, 0)).center();
+        const QPoint third = list->visualRect(list->model()->index(2, 0)).center();
+        QTest::mousePress(viewport, Qt::LeftButton, {}, first);
+        QMouseEvent drag(QEvent::MouseMove, third, viewport->mapToGlobal(third), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &drag);
+        QCOMPARE(list->FileName(), QStringLiteral("c.jpg"));
+        QCOMPARE(harness.main().activeFilePath(), folder + "/c.jpg");
     }
 
     void vanishedFolderIsReported()

@@ -43,7 +43,8 @@ constexpr int kKill = -1;
 // The calls after which a crash leaves the disk in another state; armed as "step".
 bool changesTheDisk(const std::string &call)
 {
-    return call == "fsync" || call == "rename" || call == "renameat2" || call == "link" || call == "unlink";
+    return call == "fsync" || call == "rename" || call == "renameat2" || call == "link" || call == "unlink" ||
+           call == "copy_file_range";
 }
 
 bool failNow(const char *call)

@@ -174,6 +174,11 @@ private slots:
             writeBytes(from + "/f0.jpg", originals[0]);
             writeBytes(from + "/f1.jpg", originals[1]);
             writeBytes(from + "/n.jpg", originals[4]);
+            // A backup made with hard links gives the first file a second name elsewhere.
+            QDir(here.filePath("backup")).removeRecursively();
+            QDir().mkpath(here.filePath("backup"));
+            QVERIFY(::link(QFile::encodeName(from + "/f0.jpg").constData(),
+                           QFile::encodeName(here.filePath("backup/f0.jpg")).constData()) == 0);
             // The user's own files under names our temporary files use.
             writeBytes(from + "/.shelfmaster-mine.jpg", originals[2]);
             writeBytes(to + "/.shelfmaster-mine.jpg", originals[3]);
@@ -241,6 +246,14 @@ private slots:
                 writeBytes(from + "/f0.jpg.actor", originals[0]);
                 QVERIFY(::rename(QFile::encodeName(from + "/f0.jpg.actor").constData(), first.constData()) == 0);
             }
+            // The file came back from the trash before the stop left its entry there; then the
+            // trash is emptied and another file of that name goes into it.
+            const QString entry = trash + "/Trash/info/f0.jpg.trashinfo";
+            if (operation == "trash" && QFileInfo::exists(from + "/f0.jpg") && QFileInfo::exists(entry) &&
+                !QFileInfo::exists(trash + "/Trash/files/f0.jpg")) {
+                writeBytes(trash + "/Trash/files/f0.jpg", "another picture");
+                writeBytes(entry, "[Trash Info]\nPath=/elsewhere/f0.jpg\nDeletionDate=2026-12-07T10:00:00\n");
+            }
             const QMultiHash<QByteArray, QString> before = contentsOnDisk();
             runHelper("recover"); // the next start, on the same file systems
             if (cloned && !QFileInfo::exists(from + "/f0.jpg"))
@@ -254,12 +267,21 @@ private slots:
                     if (!after.contains(content))
                         faults << run + when + ": " + before.values(content).join(", ") + " removed";
                 }
+                bool firstInItsFolder = false;
                 for (const QString &folder : {from, to}) {
                     for (const QString &name : testsupport::folderEntries(folder)) {
+                        const QByteArray bytes = readBytes(folder + '/' + name);
                         if (name.startsWith(".shelfmaster-") && name != ".shelfmaster-mine.jpg")
                             faults << run + when + ": " + name + " left";
+                        else if (bytes.size() < originals[0].size() && (originals[0].startsWith(bytes) || originals[1].startsWith(bytes)))
+                            faults << run + when + ": part of a copy under the name " + name;
+                        firstInItsFolder = firstInItsFolder || (folder == from && bytes == originals[0]);
                     }
                 }
+                // A rename within the folder never takes the first file out of it.
+                if ((operation == "casefold" || operation == "rename") && interference.endsWith("-taken") &&
+                    !firstInItsFolder)
+                    faults << run + when + ": the first file left its folder";
                 // The desktop finds a file in the trash by its entry, and offers an entry only
                 // with its file.
                 QStringList entries = testsupport::folderEntries(trash + "/Trash/info");
@@ -292,6 +314,9 @@ private slots:
                         const QByteArray place = file.atTarget ? file.target : file.source;
                         // Unless another program changed it, the file the journal has is the one it had.
                         const bool first = file.source.endsWith("/f0.jpg");
+                        // Nor does it ever take another program's file under the name for it.
+                        if (first && readBytes(QFile::decodeName(place)) == QByteArray(originals[0].size(), 's'))
+                            faults << run + "the journal took another program's file at " + place;
                         if (first && firstMayGo)
                             continue;
                         const QByteArray content = originals[first ? 0 : file.source.endsWith("/f1.jpg") ? 1 : 4];

@@ -2,19 +2,17 @@
 #include "TestSupport.h"
 #include "app/frmMain.h"
 #include "browse/FileListBox.h"
-#include "settings/frmSettings.h"
 #include "fileops/FileTransfer.h"
+#include "fileops/UndoJournal.h"
 #include "platform/FileDeletion.h"
 #include "platform/Folders.h"
 #include "platform/TextFile.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QListWidget>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -389,6 +387,29 @@ private slots:
         QCOMPARE(clash->number, platform::errors::FileAlreadyExists);
     }
 
+    // Such a rename that can neither finish nor go back leaves the file under a temporary name
+    // of ours: the journal keeps it, and the next start puts it back under its name.
+    void halfDoneLetterCaseRenameIsPutBack()
+    {
+        QTemporaryDir dir;
+        QTemporaryDir program;
+        writeBytes(dir.filePath("a.jpg"), "picture");
+        m_shim.casefold(QFile::encodeName(dir.path()).constData());
+        {
+            fileops::UndoJournal journal(program.filePath("SHELFMASTER.UNDO"));
+            QVERIFY(!journal.load());
+            m_shim.arm("renameat2", EIO, 2); // to the new name
+            m_shim.arm("renameat2", EIO, 2); // and, counted from then on, back to the old one
+            QVERIFY(journal.rename(dir.filePath("a.jpg"), dir.filePath("A.jpg")));
+            m_shim.disarm();
+        }
+        fileops::UndoJournal next(program.filePath("SHELFMASTER.UNDO"));
+        QVERIFY(!next.load());
+        m_shim.casefold(nullptr);
+        QCOMPARE(folderEntries(dir.path()), QStringList{"a.jpg"});
+        QCOMPARE(readBytes(dir.filePath("a.jpg")), QByteArray("picture"));
+    }
+
     // Runs the action with large writes slowed down, and presses Cancel once its progress
     // dialog shows; returns the dialog's title and text as they were.
     QString cancelWhenShown(frmMain &main, const std::function<void()> &action)
@@ -425,8 +446,9 @@ private slots:
         writeBytes(f.folder("b.mov"), big);
         writeBytes(f.folder("c.mov"), "small");
         QVERIFY(!f.main().File1->Refresh());
-        f.settings().optMoveDefault->setChecked(true);
-        f.settings().chkPromptMove->setChecked(false);
+        settings::Options options = f.main().options();
+        options.promptMove = 0;
+        f.main().setOptions(options);
         f.main().cmbCatalog->setCurrentIndex(0);
         for (int i = 0; i < 3; ++i)
             f.main().File1->setSelected(i, true);

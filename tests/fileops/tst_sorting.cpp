@@ -4,16 +4,14 @@
 #include "app/frmMain.h"
 #include "browse/FileListBox.h"
 #include "browse/FileListRules.h"
-#include "settings/frmSettings.h"
 #include "viewers/frmImage.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressDialog>
-#include <QRadioButton>
+#include <QPushButton>
 #include <QThread>
 
 using platform::MessageAnswer;
@@ -52,9 +50,10 @@ public:
 
     void setOptions(bool copy, bool prompt)
     {
-        frmSettings &settings = main().settings();
-        (copy ? settings.optCopyDefault : settings.optMoveDefault)->setChecked(true);
-        (copy ? settings.chkPromptCopy : settings.chkPromptMove)->setChecked(prompt);
+        settings::Options options = main().options();
+        options.moveDefault = !copy;
+        (copy ? options.promptCopy : options.promptMove) = prompt;
+        main().setOptions(options);
     }
 
     void select(std::initializer_list<int> rows)
@@ -277,9 +276,17 @@ private slots:
         };
         for (int i = 0; i < 20 && !window.findChild<QProgressDialog *>(); ++i)
             QVERIFY(!transfers.run(QStringLiteral("small.jpg"), smallFile));
-        const auto *progress = window.findChild<QProgressDialog *>(QStringLiteral("dlgTransferProgress"));
+        auto *progress = window.findChild<QProgressDialog *>(QStringLiteral("dlgTransferProgress"));
         QVERIFY(progress);
         QVERIFY2(progress->labelText().endsWith(" of 20"), qPrintable(progress->labelText()));
+        // Files moved by a rename report no progress: Cancel stops the command before the next one.
+        QTest::mouseClick(progress->findChild<QPushButton *>(), Qt::LeftButton);
+        bool ran = false;
+        QVERIFY(transfers.run(QStringLiteral("next.jpg"), [&](const fileops::TransferProgress &) {
+            ran = true;
+            return platform::MaybeFailure();
+        }));
+        QVERIFY(!ran && transfers.cancelled());
     }
 
     // The area is read once for the whole sort, and still every name it holds in another letter

@@ -4,17 +4,14 @@
 #include "browse/FileListBox.h"
 #include "fileops/UndoJournal.h"
 #include "fileops/frmRename.h"
-#include "settings/frmSettings.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,10 +31,9 @@ struct Fixture : SettingsFixture {
                               areaRecord("Far", "Animals", QFile::encodeName(otherFileSystem)),
                           {"areas/cats"}, {"a.jpg", "b.jpg", "c.jpg"})
     {
-        settings().optMoveDefault->setChecked(true);
-        settings().chkPromptMove->setChecked(false);
-        settings().chkPromptCopy->setChecked(false);
-        settings().chkPromptDelete->setChecked(false);
+        settings::Options options = main().options();
+        options.promptMove = options.promptCopy = options.promptDelete = 0;
+        main().setOptions(options);
         main().cmbCatalog->setCurrentIndex(0);
     }
 
@@ -166,11 +162,14 @@ private slots:
             f.sortInto("Far");
             away = m_other + "/b.jpg";
             break;
-        case Command::Copy:
-            f.settings().optCopyDefault->setChecked(true);
+        case Command::Copy: {
+            settings::Options copy = f.main().options();
+            copy.moveDefault = false;
+            f.main().setOptions(copy);
             f.sortInto("Cats");
             away = f.folder("areas/cats/b.jpg");
             break;
+        }
         case Command::Trash:
             f.main().mnuDelete->trigger();
             away = m_data.filePath("Trash/files/b.jpg");
