@@ -35,6 +35,7 @@ void delayLarge(size_t size)
         ::usleep(useconds_t(g_delayMs) * 1000);
 }
 int g_errnoAfterNew = 0;
+size_t g_copyChunk = 0;
 std::string g_caseFolder;
 
 // The error that stands for a crash: the process is killed before the call.
@@ -160,6 +161,13 @@ void faultshim_slow(int ms, size_t fromBytes)
     g_delayFromBytes = fromBytes;
 }
 
+// From now on copy_file_range copies at most bytes at a time (0: as asked), as some file
+// systems do; each call is a point a crash can come between.
+void faultshim_copy_chunk(size_t bytes)
+{
+    g_copyChunk = bytes;
+}
+
 void faultshim_casefold(const char *folder)
 {
     g_caseFolder = folder ? folder : "";
@@ -205,6 +213,8 @@ ssize_t copy_file_range(int in, off64_t *inOffset, int out, off64_t *outOffset, 
 {
     if (failNow("copy_file_range"))
         return errno == 0 ? 0 : -1;
+    if (g_copyChunk > 0 && size > g_copyChunk)
+        size = g_copyChunk;
     delayLarge(size);
     return real<ssize_t (*)(int, off64_t *, int, off64_t *, size_t, unsigned)>("copy_file_range")(
         in, inOffset, out, outOffset, size, flags);

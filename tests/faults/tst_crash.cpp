@@ -199,6 +199,7 @@ private slots:
         environment.insert("LD_PRELOAD", shim);
         environment.insert("ASAN_OPTIONS", "detect_leaks=0:verify_asan_link_order=0");
         environment.insert("XDG_DATA_HOME", trash);
+        QStringList faults;
         // Returns what the helper printed, or why it failed.
         const auto runHelper = [&](const QString &last) {
             QProcess process;
@@ -207,8 +208,12 @@ private slots:
             if (!last.isEmpty())
                 arguments << last;
             process.start(helper("undohelper"), arguments);
-            if (!process.waitForFinished(60000))
-                qFatal("the undo helper does not end");
+            if (!process.waitForFinished(120000)) {
+                process.kill();
+                process.waitForFinished();
+                faults << "the undo helper did not end: " + arguments.join(' ') + '\n' +
+                              QString::fromLocal8Bit(process.readAllStandardError());
+            }
             return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0
                        ? process.readAllStandardOutput()
                        : process.readAllStandardError();
@@ -220,7 +225,6 @@ private slots:
         QVERIFY2(points > 10, whole.constData());
         // The other program's edits remove the first file's content with its consent.
         const bool firstMayGo = interference != "target-taken";
-        QStringList faults;
         for (int killAt = 1; killAt <= points + 1; ++killAt) {
             prepare();
             runHelper(QString::number(killAt));

@@ -45,8 +45,10 @@ int main(int argc, char *argv[])
     const auto arm = shim<void (*)(const char *, int, int)>("faultshim_arm");
     const auto calls = shim<int (*)(const char *)>("faultshim_calls");
     const auto casefold = shim<void (*)(const char *)>("faultshim_casefold");
-    if (!arm || !calls || !casefold)
+    const auto copyChunk = shim<void (*)(size_t)>("faultshim_copy_chunk");
+    if (!arm || !calls || !casefold || !copyChunk)
         return 2;
+    copyChunk(16384); // a copy stops half way at more points
     const QByteArray last = argc > 6 ? argv[6] : "";
     arm("step", -1, last.isEmpty() || last == "recover" ? 1 << 30 : last.toInt());
     const QByteArray from = argv[2];
