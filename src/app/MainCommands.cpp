@@ -1,13 +1,14 @@
 // The main window's menus, toolbar, keys and the commands they run.
 
-#include "app/frmMain.h"
+#include "app/MainCommands.h"
 
 #include "about/frmAbout.h"
 #include "app/BackgroundTransfer.h"
 #include "app/InputGuard.h"
+#include "app/MainActions.h"
 #include "browse/BrowseContext.h"
-#include "browse/DirListBox.h"
 #include "catalogue/AreaKeys.h"
+#include "fileops/UndoJournal.h"
 #include "fileops/frmRename.h"
 #include "platform/Desktop.h"
 #include "platform/FileDeletion.h"
@@ -22,8 +23,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
 #include <QMenuBar>
 #include <QToolBar>
 #include <QUrl>
@@ -41,65 +43,89 @@ QIcon commandIcon(const char *themeName, const char *bundled)
 
 } // namespace
 
-void frmMain::createMenus()
-{
-    mnuFile = named(menuBar()->addMenu(QStringLiteral("&File")), "mnuFile");
-    mnuRename = named(mnuFile->addAction(QStringLiteral("&Rename file")), "mnuRename");
-    mnuRename->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-    mnuDelete = named(mnuFile->addAction(QStringLiteral("Delete file")), "mnuDelete");
-    mnuDelete->setShortcut(QKeySequence(Qt::Key_Delete));
-    // A held key would act on one file after another, each shown only for a moment.
-    mnuDelete->setAutoRepeat(false);
-    mnuSplitt = named(mnuFile->addSeparator(), "mnuSplitt");
-    mnuExit = named(mnuFile->addAction(QStringLiteral("E&xit")), "mnuExit");
-    mnuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
-    mnuEdit = named(menuBar()->addMenu(QStringLiteral("&Edit")), "mnuEdit");
-    mnuUndo = named(mnuEdit->addAction(QStringLiteral("Undo")), "mnuUndo");
-    mnuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    mnuRedo = named(mnuEdit->addAction(QStringLiteral("Redo")), "mnuRedo");
-    mnuRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    mnuUndo->setAutoRepeat(false);
-    mnuRedo->setAutoRepeat(false);
-    mnuSettings = named(menuBar()->addAction(QStringLiteral("&Settings")), "mnuSettings");
-    mnuHelp = named(menuBar()->addMenu(QStringLiteral("&Help")), "mnuHelp");
-    mnuHelpTopics = named(mnuHelp->addAction(QStringLiteral("Marrowby Shelfmaster &Help")), "mnuHelpTopics");
-    mnuAbout = named(mnuHelp->addAction(QStringLiteral("&About Shelfmaster")), "mnuAbout");
+namespace app {
 
-    connect(mnuRename, &QAction::triggered, this, &frmMain::mnuRename_Click);
-    connect(mnuUndo, &QAction::triggered, this, &frmMain::mnuUndo_Click);
-    connect(mnuRedo, &QAction::triggered, this, &frmMain::mnuRedo_Click);
-    connect(mnuDelete, &QAction::triggered, this, &frmMain::mnuDelete_Click);
-    connect(mnuExit, &QAction::triggered, this, &frmMain::mnuExit_Click);
-    connect(mnuSettings, &QAction::triggered, this, &frmMain::mnuSettings_Click);
-    connect(mnuHelpTopics, &QAction::triggered, this, &frmMain::mnuHelpTopics_Click);
-    connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
+MainCommands::MainCommands(CommandHost &host, MainActions &actions, QMainWindow &window, QWidget &client)
+    : m_host(host)
+    , m_actions(actions)
+    , m_window(window)
+    , m_browse(host.browsing())
+    , m_journal(host.journal())
+    , m_viewer(host.viewer())
+{
+    createMenus();
+    createToolbar(client);
+    qApp->installEventFilter(this); // the window sees keys before its controls do
 }
 
-void frmMain::createToolbar()
+MainCommands::~MainCommands()
 {
-    Toolbar1 = named(new QToolBar(m_client), "Toolbar1");
-    Toolbar1->setMovable(false);
-    Toolbar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    // A window of its own; it ends with the program, before the journal it renames through.
+    delete m_renameDialog;
+}
+
+void MainCommands::createMenus()
+{
+    m_actions.mnuFile = named(m_window.menuBar()->addMenu(QStringLiteral("&File")), "mnuFile");
+    m_actions.mnuRename = named(m_actions.mnuFile->addAction(QStringLiteral("&Rename file")), "mnuRename");
+    m_actions.mnuRename->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    m_actions.mnuDelete = named(m_actions.mnuFile->addAction(QStringLiteral("Delete file")), "mnuDelete");
+    m_actions.mnuDelete->setShortcut(QKeySequence(Qt::Key_Delete));
+    // A held key would act on one file after another, each shown only for a moment.
+    m_actions.mnuDelete->setAutoRepeat(false);
+    m_actions.mnuSplitt = named(m_actions.mnuFile->addSeparator(), "mnuSplitt");
+    m_actions.mnuExit = named(m_actions.mnuFile->addAction(QStringLiteral("E&xit")), "mnuExit");
+    m_actions.mnuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    m_actions.mnuEdit = named(m_window.menuBar()->addMenu(QStringLiteral("&Edit")), "mnuEdit");
+    m_actions.mnuUndo = named(m_actions.mnuEdit->addAction(QStringLiteral("Undo")), "mnuUndo");
+    m_actions.mnuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_actions.mnuRedo = named(m_actions.mnuEdit->addAction(QStringLiteral("Redo")), "mnuRedo");
+    m_actions.mnuRedo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    m_actions.mnuUndo->setAutoRepeat(false);
+    m_actions.mnuRedo->setAutoRepeat(false);
+    m_actions.mnuSettings = named(m_window.menuBar()->addAction(QStringLiteral("&Settings")), "mnuSettings");
+    m_actions.mnuHelp = named(m_window.menuBar()->addMenu(QStringLiteral("&Help")), "mnuHelp");
+    m_actions.mnuHelpTopics =
+        named(m_actions.mnuHelp->addAction(QStringLiteral("Marrowby Shelfmaster &Help")), "mnuHelpTopics");
+    m_actions.mnuAbout = named(m_actions.mnuHelp->addAction(QStringLiteral("&About Shelfmaster")), "mnuAbout");
+
+    connect(m_actions.mnuRename, &QAction::triggered, this, &MainCommands::mnuRename_Click);
+    connect(m_actions.mnuUndo, &QAction::triggered, this, &MainCommands::mnuUndo_Click);
+    connect(m_actions.mnuRedo, &QAction::triggered, this, &MainCommands::mnuRedo_Click);
+    connect(m_actions.mnuDelete, &QAction::triggered, this, &MainCommands::mnuDelete_Click);
+    connect(m_actions.mnuExit, &QAction::triggered, this, &MainCommands::mnuExit_Click);
+    connect(m_actions.mnuSettings, &QAction::triggered, this, &MainCommands::mnuSettings_Click);
+    connect(m_actions.mnuHelpTopics, &QAction::triggered, this, &MainCommands::mnuHelpTopics_Click);
+    connect(m_actions.mnuAbout, &QAction::triggered, this, &MainCommands::mnuAbout_Click);
+}
+
+void MainCommands::createToolbar(QWidget &client)
+{
+    m_actions.Toolbar1 = named(new QToolBar(&client), "Toolbar1");
+    m_actions.Toolbar1->setMovable(false);
+    m_actions.Toolbar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
     const auto button = [this](const char *key, const QString &tip, const QIcon &icon) {
-        QAction *action = named(Toolbar1->addAction(icon, tip), key);
+        QAction *action = named(m_actions.Toolbar1->addAction(icon, tip), key);
         action->setToolTip(tip);
         return action;
     };
-    btnExit = button("btnExit", QStringLiteral("Exit"), commandIcon("application-exit", "exit"));
-    btnSettings = button("btnSettings", QStringLiteral("Settings"), commandIcon("preferences-system", "settings"));
-    btnDesktop = button("btnDesktop", QStringLiteral("Put image to desktop as a wallpaper"),
+    m_actions.btnExit = button("btnExit", QStringLiteral("Exit"), commandIcon("application-exit", "exit"));
+    m_actions.btnSettings =
+        button("btnSettings", QStringLiteral("Settings"), commandIcon("preferences-system", "settings"));
+    m_actions.btnDesktop = button("btnDesktop", QStringLiteral("Put image to desktop as a wallpaper"),
                         commandIcon("preferences-desktop-wallpaper", "wallpaper"));
-    Toolbar1->addSeparator();
-    btnDelete = button("btnDelete", QStringLiteral("Delete"), commandIcon("edit-delete", "delete"));
-    Toolbar1->addSeparator();
-    btnAddArea = button("btnAddArea", QStringLiteral("Add area"), commandIcon("folder-new", "addarea"));
-    Toolbar1->addSeparator();
-    btnHelp = button("btnHelp", QStringLiteral("About Shelfmaster"), commandIcon("help-browser", "help"));
-    connect(Toolbar1, &QToolBar::actionTriggered, this,
+    m_actions.Toolbar1->addSeparator();
+    m_actions.btnDelete = button("btnDelete", QStringLiteral("Delete"), commandIcon("edit-delete", "delete"));
+    m_actions.Toolbar1->addSeparator();
+    m_actions.btnAddArea = button("btnAddArea", QStringLiteral("Add area"), commandIcon("folder-new", "addarea"));
+    m_actions.Toolbar1->addSeparator();
+    m_actions.btnHelp = button("btnHelp", QStringLiteral("About Shelfmaster"), commandIcon("help-browser", "help"));
+    connect(m_actions.Toolbar1, &QToolBar::actionTriggered, this,
             [this](QAction *action) { Toolbar1_ButtonClick(action->objectName()); });
 }
 
-void frmMain::Toolbar1_ButtonClick(const QString &key)
+void MainCommands::Toolbar1_ButtonClick(const QString &key)
 {
     if (key == QLatin1String("btnExit"))
         mnuExit_Click();
@@ -115,131 +141,148 @@ void frmMain::Toolbar1_ButtonClick(const QString &key)
         SetWallpaper();
 }
 
-void frmMain::btnAddArea_Click()
+void MainCommands::mnuSettings_Click()
 {
-    m_settings->ReadSettings();
-    m_settings->FrameSubjectSettings->btnAreaAdd_Click();
-    // Modal; the options are read again when it closes.
-    m_settings->show();
+    // Modal; when it closes, the options are read back from the file.
+    m_host.settings().show();
 }
 
-void frmMain::mnuAbout_Click()
+void MainCommands::mnuExit_Click()
 {
-    auto *about = new frmAbout(this);
+    const platform::MessageAnswer answer = platform::showMessage(
+        {QStringLiteral("Exit"), QStringLiteral("Are you sure that you wan't to quit?"),
+         platform::MessageIcon::Question, platform::MessageButtons::YesNo,
+         platform::MessageAnswer::Yes});
+    if (answer == platform::MessageAnswer::Yes)
+        m_window.close();
+}
+
+void MainCommands::btnAddArea_Click()
+{
+    m_host.settings().ReadSettings();
+    m_host.settings().FrameSubjectSettings->btnAreaAdd_Click();
+    // Modal; the options are read again when it closes.
+    m_host.settings().show();
+}
+
+void MainCommands::mnuAbout_Click()
+{
+    auto *about = new frmAbout(&m_window);
     about->setAttribute(Qt::WA_DeleteOnClose);
     about->show();
 }
 
-void frmMain::mnuHelpTopics_Click()
+void MainCommands::mnuHelpTopics_Click()
 {
     if (const platform::MaybeFailure failure =
             platform::openUrl(QUrl::fromLocalFile(platform::helpDocumentPath())))
         platform::showFailure(*failure);
 }
 
-bool frmMain::Form_KeyPress(int key)
+bool MainCommands::Form_KeyPress(int key)
 {
     if (key >= '1' && key <= '9') {
         const int group = key - '1';
-        if (cmbCatalog->count() <= group)
+        QComboBox &groups = m_host.groupSelector();
+        if (groups.count() <= group)
             return false;
-        cmbCatalog->setCurrentIndex(group);
+        groups.setCurrentIndex(group);
         return true;
     }
-    if (key == ' ' && m_browse->count() != 0)
-        m_browse->stepToNext(); // shows the next file
+    if (key == ' ' && m_browse.count() != 0)
+        m_browse.stepToNext(); // shows the next file
     return false;
 }
 
-bool frmMain::sortByKey(QKeyCombination key)
+bool MainCommands::sortByKey(QKeyCombination key)
 {
-    const catalogue::AreaRecord *area = catalogue::areaWithKey(lstAreaArchive, cmbCatalog->currentText(), key);
-    if (!area || cmbCatalog->currentIndex() < 0)
+    const QComboBox &groups = m_host.groupSelector();
+    const catalogue::AreaRecord *area = catalogue::areaWithKey(m_host.areaArchive(), groups.currentText(), key);
+    if (!area || groups.currentIndex() < 0)
         return false;
-    const QList<QListWidgetItem *> items = lstArea->findItems(area->name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    QListWidget &areas = m_host.areaList();
+    const QList<QListWidgetItem *> items = areas.findItems(area->name, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (items.isEmpty())
         return false;
     // The user sees where the file goes.
-    lstArea->setCurrentItem(items.first());
-    lstArea_DblClick();
+    areas.setCurrentItem(items.first());
+    m_host.lstArea_DblClick();
     return true;
 }
 
-bool frmMain::eventFilter(QObject *watched, QEvent *event)
+bool MainCommands::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_client && event->type() == QEvent::Resize)
-        Form_Resize();
     // The window sees every key before the control that has the focus, which still gets it,
     // unless the key chose a group or sorted the current file.
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto *widget = static_cast<QWidget *>(watched);
         QWidget *window = widget->window();
         const QWidget *first = window->focusWidget() ? window->focusWidget() : window;
-        if (widget == first && (window == this || window == &m_viewer)) {
+        if (widget == first && (window == &m_window || window == &m_viewer)) {
             const auto *press = static_cast<QKeyEvent *>(event);
             if (!press->isAutoRepeat() && sortByKey(catalogue::pressedKey(press->key(), press->modifiers())))
                 return true;
             // A digit that chose a group must not also move the focused list to a name
             // starting with that digit: the next sort would send another file.
-            if (window == this && press->text().size() == 1 && Form_KeyPress(press->text().at(0).unicode()))
+            if (window == &m_window && press->text().size() == 1 && Form_KeyPress(press->text().at(0).unicode()))
                 return true;
         }
     }
-    return QMainWindow::eventFilter(watched, event);
+    return QObject::eventFilter(watched, event);
 }
 
-void frmMain::mnuDelete_Click()
+void MainCommands::mnuDelete_Click()
 {
     DeleteCurrentFile();
 }
 
-void frmMain::DeleteCurrentFile()
+void MainCommands::DeleteCurrentFile()
 {
-    const QString name = m_browse->currentName();
-    if (name.isEmpty() || m_browse->count() == 0 || (m_browse->currentRow() == 0 && !m_browse->isSelected(0)))
+    const QString name = m_browse.currentName();
+    if (name.isEmpty() || m_browse.count() == 0 || (m_browse.currentRow() == 0 && !m_browse.isSelected(0)))
         return;
     // Keys pressed meanwhile would act on the next file, not yet shown.
-    const app::InputGuard guard;
+    const InputGuard guard;
     // The question waits in an event loop: the list must not be replaced meanwhile.
-    m_browse->stopBackgroundRead();
-    const int current = m_browse->currentRow();
+    m_browse.stopBackgroundRead();
+    const int current = m_browse.currentRow();
     ShellDeleteFile(fullPathOf(name));
     if (platform::entryExists(fullPathOf(name))) { // declined or failed: the same file again
-        m_browse->select(current);
-        File1_Click();
+        m_browse.select(current);
+        m_host.File1_Click();
         return;
     }
     // The deleted file leaves the list at once; the folder is read again in the background.
-    m_browse->removeNames({name});
-    m_browse->refreshInBackground();
-    showFileListStatus();
-    if (m_browse->count() == 0) {
-        btnDelete->setEnabled(false);
+    m_browse.removeNames({name});
+    m_browse.refreshInBackground();
+    m_host.showFileListStatus();
+    if (m_browse.count() == 0) {
+        m_actions.btnDelete->setEnabled(false);
         m_viewer.clearPicture();
     }
-    m_browse->reselectAfterDelete(current); // shows the file chosen
+    m_browse.reselectAfterDelete(current); // shows the file chosen
 }
 
-void frmMain::ShellDeleteFile(const QString &path)
+void MainCommands::ShellDeleteFile(const QString &path)
 {
-    const bool toTrash = m_options.deleteRecycle == 1;
-    const bool confirm = m_options.promptDelete == 1;
+    const bool toTrash = m_host.options().deleteRecycle == 1;
+    const bool confirm = m_host.options().promptDelete == 1;
     const bool declined = confirm && !platform::confirmDeletion(path, toTrash);
     // Only a delete to the trash can be undone.
     const platform::MaybeFailure failure =
-        declined ? std::nullopt : toTrash ? m_journal->trash(path) : platform::deleteForGood(path);
+        declined ? std::nullopt : toTrash ? m_journal.trash(path) : platform::deleteForGood(path);
     if (declined || failure)
         platform::message(QStringLiteral("Error occurred!"), platform::MessageIcon::Critical);
     updateUndoActions();
 }
 
-void frmMain::updateUndoActions()
+void MainCommands::updateUndoActions()
 {
-    mnuUndo->setText(m_journal->undoText());
-    mnuUndo->setEnabled(m_journal->canUndo());
-    mnuRedo->setText(m_journal->redoText());
-    mnuRedo->setEnabled(m_journal->canRedo());
-    if (const std::optional<platform::Failure> failure = m_journal->writeFailure(); failure && !m_journalFailureShown) {
+    m_actions.mnuUndo->setText(m_journal.undoText());
+    m_actions.mnuUndo->setEnabled(m_journal.canUndo());
+    m_actions.mnuRedo->setText(m_journal.redoText());
+    m_actions.mnuRedo->setEnabled(m_journal.canRedo());
+    if (const std::optional<platform::Failure> failure = m_journal.writeFailure(); failure && !m_journalFailureShown) {
         m_journalFailureShown = true;
         platform::message(QStringLiteral("The undo journal cannot be written, so undo will not cover everything: ") +
                               failure->text(),
@@ -247,29 +290,29 @@ void frmMain::updateUndoActions()
     }
 }
 
-void frmMain::mnuUndo_Click()
+void MainCommands::mnuUndo_Click()
 {
     takeJournalStep(true);
 }
 
-void frmMain::mnuRedo_Click()
+void MainCommands::mnuRedo_Click()
 {
     takeJournalStep(false);
 }
 
-void frmMain::takeJournalStep(bool back)
+void MainCommands::takeJournalStep(bool back)
 {
-    const app::InputGuard guard;
+    const InputGuard guard;
     // Moves across file systems are long copies: they run as a sort's transfers do, with their
     // progress and Cancel.
-    const QList<fileops::JournalStep> &steps = back ? m_journal->doneSteps() : m_journal->undoneSteps();
+    const QList<fileops::JournalStep> &steps = back ? m_journal.doneSteps() : m_journal.undoneSteps();
     // The files of the step that are still to be taken.
     const int files = steps.isEmpty() ? 0 : int(std::ranges::count(steps.last().files, back, &fileops::JournalFile::atTarget));
-    app::BackgroundTransfer transfers(this, files, back ? m_journal->undoText() : m_journal->redoText());
+    BackgroundTransfer transfers(&m_window, files, back ? m_journal.undoText() : m_journal.redoText());
     const fileops::TransferRunner run = [&](const QString &name, const fileops::TransferWork &work) {
         return transfers.run(name, work);
     };
-    const fileops::UndoResult result = back ? m_journal->undo(run) : m_journal->redo(run);
+    const fileops::UndoResult result = back ? m_journal.undo(run) : m_journal.redo(run);
     showUndoResult(result, back ? QStringLiteral("Undo could not put these files back:")
                                 : QStringLiteral("Redo could not move these files again:"));
     if (result.cancelled)
@@ -278,21 +321,21 @@ void frmMain::takeJournalStep(bool back)
                           platform::MessageIcon::Information);
 }
 
-void frmMain::showUndoResult(const fileops::UndoResult &result, const QString &refusalHeading)
+void MainCommands::showUndoResult(const fileops::UndoResult &result, const QString &refusalHeading)
 {
     // The first file back in the folder on show becomes the current file.
-    const QString shown = Dir1->Path();
+    const QString shown = m_host.shownFolder();
     const auto here = std::ranges::find_if(result.restored, [&](const QString &path) {
         return platform::parentFolder(path) == shown;
     });
     if (here == result.restored.end()) {
-        RefreshAndReselect();
+        m_host.RefreshAndReselect();
     } else {
-        if (const platform::MaybeFailure failure = m_browse->refresh())
+        if (const platform::MaybeFailure failure = m_browse.refresh())
             platform::showFailure(*failure);
-        showFileListStatus();
-        if (m_browse->selectName(here->mid(here->lastIndexOf(QLatin1Char('/')) + 1)))
-            File1_Click();
+        m_host.showFileListStatus();
+        if (m_browse.selectName(here->mid(here->lastIndexOf(QLatin1Char('/')) + 1)))
+            m_host.File1_Click();
     }
     if (!result.refusals.isEmpty())
         platform::message(refusalHeading + QLatin1Char('\n') + result.refusals.join(QLatin1Char('\n')),
@@ -300,24 +343,24 @@ void frmMain::showUndoResult(const fileops::UndoResult &result, const QString &r
     updateUndoActions();
 }
 
-void frmMain::mnuRename_Click()
+void MainCommands::mnuRename_Click()
 {
     // Without a current file there is nothing to rename.
-    if (m_browse->count() == 0 || m_browse->currentRow() < 0 ||
-        (m_browse->currentRow() == 0 && !m_browse->isSelected(0)))
+    if (m_browse.count() == 0 || m_browse.currentRow() < 0 ||
+        (m_browse.currentRow() == 0 && !m_browse.isSelected(0)))
         return;
-    m_browse->stopBackgroundRead(); // the dialog renames the current entry
-    m_renameDialog = new frmRename(*m_browse, *m_journal, this);
-    connect(m_renameDialog, &QDialog::finished, this, &frmMain::updateUndoActions);
+    m_browse.stopBackgroundRead(); // the dialog renames the current entry
+    m_renameDialog = new frmRename(m_browse, m_journal, &m_window);
+    connect(m_renameDialog, &QDialog::finished, this, &MainCommands::updateUndoActions);
     m_renameDialog->show();
     m_renameDialog->txtNewFilename->setFocus();
-    setEnabled(false);
+    m_window.setEnabled(false);
 }
 
-void frmMain::SetWallpaper()
+void MainCommands::SetWallpaper()
 {
     using platform::MessageIcon;
-    const QString name = m_browse->currentName();
+    const QString name = m_browse.currentName();
     const QString noFile = QStringLiteral("There is no file selected or the path is empty");
     if (name.isEmpty()) {
         platform::message(noFile, MessageIcon::Critical);
@@ -332,7 +375,7 @@ void frmMain::SetWallpaper()
         return;
     }
     // Always joined with "/", also in the root.
-    const QString path = Dir1->Path() + QLatin1Char('/') + name;
+    const QString path = m_host.shownFolder() + QLatin1Char('/') + name;
     if (platform::message(QStringLiteral("Do you want to put %1 as wallpaper?").arg(path), MessageIcon::Question,
                           platform::MessageButtons::OkCancel) != platform::MessageAnswer::Ok) {
         platform::message(QStringLiteral("The operation was canceled"), MessageIcon::Information);
@@ -345,3 +388,10 @@ void frmMain::SetWallpaper()
                               .arg(path),
                           MessageIcon::Critical);
 }
+
+QString MainCommands::fullPathOf(const QString &name) const
+{
+    return platform::joinPath(m_host.shownFolder(), name);
+}
+
+} // namespace app

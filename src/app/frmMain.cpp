@@ -10,24 +10,22 @@
 #include "browse/DriveListBox.h"
 #include "browse/FileListBox.h"
 #include "browse/FileListRules.h"
+#include "browse/FolderPicker.h"
 #include "catalogue/AreaKeys.h"
 #include "catalogue/AreaList.h"
 #include "catalogue/CatalogueFiles.h"
 #include "fileops/AreaTransfer.h"
-#include "fileops/frmRename.h"
 #include "platform/Folders.h"
 #include "platform/MessageBox.h"
 #include "platform/Naming.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/Screen.h"
-#include "platform/Volumes.h"
 #include "quickgroup/frmQuickGroup.h"
 #include "settings/frmSettings.h"
 #include "viewers/frmImage.h"
 #include "viewers/frmShMovie.h"
 #include "viewers/frmShPics.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeySequence>
@@ -67,10 +65,10 @@ frmMain::frmMain(frmImage &viewer, frmQuickGroup &palette, QWidget *parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Shelfmaster v1.4 - marrowby production 1999"));
     setCentralWidget(m_client);
-    createMenus();
+    m_commands =
+        std::make_unique<app::MainCommands>(static_cast<app::CommandHost &>(*this), *this, *this, *m_client);
     createControls();
     m_client->installEventFilter(this);
-    qApp->installEventFilter(this); // the window sees keys before its controls do
     m_palette.setDockingWindow(this);
     connect(&m_palette, &frmQuickGroup::groupLabelClicked, this, &frmMain::lblGroup_Click);
     connect(&m_viewer, &frmImage::Image1Clicked, this, &frmMain::Image1_Click);
@@ -84,7 +82,6 @@ frmMain::~frmMain()
     // These are windows of their own; they end with the program.
     delete m_pictureWindow;
     delete m_movieWindow;
-    delete m_renameDialog;
 }
 
 frmShPics *frmMain::pictureWindow() const
@@ -99,9 +96,8 @@ frmShMovie *frmMain::movieWindow() const
 
 void frmMain::createControls()
 {
-    // The toolbar and the status bar are placed by hand inside the client area, as the other
-    // controls, because the column rule counts their heights as part of it.
-    createToolbar();
+    // The toolbar (which the commands made) and the status bar are placed by hand inside the
+    // client area, as the other controls, because the column rule counts their heights as part of it.
     // Browsing starts in the process's current folder.
     const QString startFolder = platform::currentFolder();
     File1 = named(new browse::FileListBox(*m_browse, m_client), "File1");
@@ -118,8 +114,9 @@ void frmMain::createControls()
     StatusBar1->addPermanentWidget(statusPanel2);
 
     connect(cmbCatalog, &QComboBox::currentIndexChanged, this, &frmMain::cmbCatalog_Click);
-    connect(Drive1, &browse::DriveListBox::Change, this, &frmMain::Drive1_Change);
-    connect(Dir1, &browse::DirListBox::Change, this, &frmMain::Dir1_Change);
+    auto *folders = new browse::FolderPicker(*Drive1, *Dir1, this);
+    folders->followFolders();
+    connect(folders, &browse::FolderPicker::folderChanged, this, &frmMain::Dir1_Change);
     connect(File1, &browse::FileListBox::Click, this, &frmMain::File1_Click);
     connect(File1, &browse::FileListBox::DblClick, this, &frmMain::File1_DblClick);
     connect(m_browse, &browse::BrowseContext::reread, this, &frmMain::File1_Reread);
@@ -153,7 +150,7 @@ void frmMain::Form_Load()
         platform::message(QStringLiteral("The undo journal could not be read. It was set aside as ") + *aside +
                               QStringLiteral(", and undo starts afresh."),
                           platform::MessageIcon::Information);
-    updateUndoActions();
+    m_commands->updateUndoActions();
 }
 
 void frmMain::placeWindows()
@@ -252,31 +249,9 @@ void frmMain::lblGroup_Click(int index)
     cmbCatalog_Click();
 }
 
-void frmMain::Drive1_Change()
-{
-    const platform::MaybeFailure failure = Dir1->setDrive(Drive1->Drive());
-    if (!failure)
-        return;
-    if (failure->number != platform::errors::DeviceUnavailable) {
-        platform::showFailure(*failure);
-        return;
-    }
-    platform::message(QStringLiteral("Drive not ready"), platform::MessageIcon::Critical);
-    // The fall-back is tried once: the root volume itself not being ready ends it.
-    if (Drive1->Drive() == platform::kRootVolume)
-        return;
-    Drive1->setDrive(platform::kRootVolume); // runs this handler again for the root volume
-    Dir1->setDrive(Drive1->Drive());
-}
-
 void frmMain::Dir1_Change()
 {
     m_viewer.dropReadAhead();
-    {
-        // The drive list follows the folder to its volume; that is no choice of a drive.
-        const QSignalBlocker quiet(Drive1);
-        Drive1->setDrive(Dir1->Path());
-    }
     if (const platform::MaybeFailure failure = m_browse->setPath(Dir1->Path()))
         platform::showFailure(*failure);
     showFileListStatus();
@@ -363,9 +338,14 @@ void frmMain::reselect(int remembered)
     m_browse->reselectAfterSort(remembered, copyIsDefault()); // shows the file chosen
 }
 
+QString frmMain::shownFolder() const
+{
+    return Dir1->Path();
+}
+
 QString frmMain::fullPathOf(const QString &name) const
 {
-    return platform::joinPath(Dir1->Path(), name);
+    return platform::joinPath(shownFolder(), name);
 }
 
 void frmMain::File1_Click()
@@ -487,7 +467,7 @@ void frmMain::lstArea_DblClick()
                               .arg(transfers.filesSent())
                               .arg(selectedCount),
                           platform::MessageIcon::Information);
-    updateUndoActions();
+    m_commands->updateUndoActions();
     dropAndReselect(m_movedNames);
 }
 
@@ -531,22 +511,6 @@ void frmMain::setOptions(const settings::Options &options, bool defaultActionRea
     showFileKinds(options.more.moreKinds);
 }
 
-void frmMain::mnuSettings_Click()
-{
-    // Modal; when it closes, the options are read back from the file.
-    m_settings->show();
-}
-
-void frmMain::mnuExit_Click()
-{
-    const platform::MessageAnswer answer = platform::showMessage(
-        {QStringLiteral("Exit"), QStringLiteral("Are you sure that you wan't to quit?"),
-         platform::MessageIcon::Question, platform::MessageButtons::YesNo,
-         platform::MessageAnswer::Yes});
-    if (answer == platform::MessageAnswer::Yes)
-        close();
-}
-
 void frmMain::closeEvent(QCloseEvent *event)
 {
     event->accept();
@@ -558,6 +522,13 @@ void frmMain::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange)
         Form_Resize();
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_client && event->type() == QEvent::Resize)
+        Form_Resize();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMain::Form_Resize()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/MainActions.h"
+#include "app/MainCommands.h"
 #include "app/MainLayout.h"
 #include "catalogue/AreaRecord.h"
 #include "fileops/AreaTransfer.h"
@@ -12,19 +14,15 @@
 #include <QSet>
 #include <memory>
 
-class QAction;
 class QComboBox;
 class QLabel;
 class QListWidget;
-class QMenu;
 class QStatusBar;
-class QToolBar;
 class frmImage;
 namespace app {
 class BackgroundTransfer;
 }
 class frmQuickGroup;
-class frmRename;
 class frmSettings;
 class frmShMovie;
 class frmShPics;
@@ -37,8 +35,12 @@ class FileListBox;
 } // namespace browse
 
 // The main window: the file, drive and folder lists on the left, the group selector and the
-// areas of the chosen group on the right.
-class frmMain : public QMainWindow, private settings::CatalogueHost {
+// areas of the chosen group on the right. Its menus, toolbar and keys run the commands of
+// app::MainCommands.
+class frmMain : public QMainWindow,
+                public app::MainActions,
+                private settings::CatalogueHost,
+                private app::CommandHost {
     Q_OBJECT
 
 public:
@@ -54,54 +56,47 @@ public:
     void cmbCatalog_Click();
     // Reads the file list again after files left it or were copied, and selects the file the
     // user will want next.
-    void RefreshAndReselect();
+    void RefreshAndReselect() override;
     // The same after files the program itself moved away: they leave the list at once, and the
     // folder is read again in the background for what other programs changed.
     void dropAndReselect(const QSet<QString> &gone);
-    void File1_Click();
+    void File1_Click() override;
     void File1_DblClick();
     // Opens the picture window on the active file path when the file list has a current file.
     void Image1_Click();
     // Sends every selected file to the double-clicked area of the chosen group.
-    void lstArea_DblClick();
-    void mnuSettings_Click();
-    void mnuUndo_Click();
-    void mnuRedo_Click();
-    void mnuExit_Click();
-    void mnuRename_Click();
-    void mnuDelete_Click();
-    void mnuHelpTopics_Click();
-    void mnuAbout_Click();
+    void lstArea_DblClick() override;
+    void mnuSettings_Click() { m_commands->mnuSettings_Click(); }
+    void mnuUndo_Click() { m_commands->mnuUndo_Click(); }
+    void mnuRedo_Click() { m_commands->mnuRedo_Click(); }
+    void mnuExit_Click() { m_commands->mnuExit_Click(); }
+    void mnuRename_Click() { m_commands->mnuRename_Click(); }
+    void mnuDelete_Click() { m_commands->mnuDelete_Click(); }
+    void mnuHelpTopics_Click() { m_commands->mnuHelpTopics_Click(); }
+    void mnuAbout_Click() { m_commands->mnuAbout_Click(); }
     // Runs the command of the toolbar button with that key.
-    void Toolbar1_ButtonClick(const QString &key);
+    void Toolbar1_ButtonClick(const QString &key) { m_commands->Toolbar1_ButtonClick(key); }
     // Digits 1 to 9 choose a group, the space bar steps to the next file. True when the key
     // chose a group.
-    bool Form_KeyPress(int key);
+    bool Form_KeyPress(int key) { return m_commands->Form_KeyPress(key); }
     // Sends the selected files to the area of the chosen group whose key this is, as a double
     // click on it would; false when no area has the key.
-    bool sortByKey(QKeyCombination key);
-    void DeleteCurrentFile();
-    void SetWallpaper();
+    bool sortByKey(QKeyCombination key) { return m_commands->sortByKey(key); }
+    void DeleteCurrentFile() { m_commands->DeleteCurrentFile(); }
+    void SetWallpaper() { m_commands->SetWallpaper(); }
 
-    frmSettings &settings() { return *m_settings; }
+    frmSettings &settings() override { return *m_settings; }
     // The options the program works with: those the settings dialog last read from the options
     // files, or those a test sets. The status bar shows the default action unless the options
     // file did not get as far as naming it.
     void setOptions(const settings::Options &options, bool defaultActionRead = true);
-    const settings::Options &options() const { return m_options; }
+    const settings::Options &options() const override { return m_options; }
     // The full path of the picture last previewed or the file last double-clicked; "" when
     // the last file clicked was no picture.
     QString activeFilePath() const { return m_activeFilePath; }
     frmShPics *pictureWindow() const;
     frmShMovie *movieWindow() const;
 
-    QToolBar *Toolbar1;
-    QAction *btnExit;
-    QAction *btnSettings;
-    QAction *btnDesktop;
-    QAction *btnDelete;
-    QAction *btnAddArea;
-    QAction *btnHelp;
     browse::FileListBox *File1;
     browse::DriveListBox *Drive1;
     browse::DirListBox *Dir1;
@@ -110,19 +105,6 @@ public:
     QStatusBar *StatusBar1;
     QLabel *statusPanel1;
     QLabel *statusPanel2;
-
-    QMenu *mnuFile;
-    QAction *mnuRename;
-    QAction *mnuDelete;
-    QAction *mnuSplitt;
-    QAction *mnuExit;
-    QMenu *mnuEdit;
-    QAction *mnuUndo;
-    QAction *mnuRedo;
-    QAction *mnuSettings;
-    QMenu *mnuHelp;
-    QAction *mnuHelpTopics;
-    QAction *mnuAbout;
 
     catalogue::AreaArchive lstAreaArchive;
 
@@ -139,30 +121,28 @@ private:
     QStringList groupNames() const override;
     std::optional<QString> shownGroup() const override;
     void showGroup(const QString &group) override;
+    // Of both hosts: the area editor and the commands work on the same areas.
     const catalogue::AreaArchive &areaArchive() const override { return lstAreaArchive; }
     void reloadAreas() override;
     void reloadCatalogue(const std::optional<QString> &groupToShow) override;
     // Chooses the first group of that name, or none, without listing its areas yet.
     void chooseGroup(const std::optional<QString> &group);
 
-    void createMenus();
-    // The undo and redo entries say what they would do, and are off when there is nothing to do.
-    void updateUndoActions();
-    // Undoes (back) or redoes a command.
-    void takeJournalStep(bool back);
-    void showUndoResult(const fileops::UndoResult &result, const QString &refusalHeading);
-    void createToolbar();
+    frmImage &viewer() override { return m_viewer; }
+    browse::BrowseContext &browsing() override { return *m_browse; }
+    fileops::UndoJournal &journal() override { return *m_journal; }
+    QString shownFolder() const override;
+    QComboBox &groupSelector() override { return *cmbCatalog; }
+    QListWidget &areaList() override { return *lstArea; }
+
     void createControls();
-    void ShellDeleteFile(const QString &path);
-    void btnAddArea_Click();
     void placeWindows();
     void Form_Resize();
     void showCompanions();
     void placeControls();
     void lblGroup_Click(int index);
-    void Drive1_Change();
     void Dir1_Change();
-    void showFileListStatus();
+    void showFileListStatus() override;
     void readAheadAround(int index);
     // After files left the list or were copied: the file that followed the one at remembered
     // becomes current and is shown.
@@ -185,10 +165,10 @@ private:
     QString m_activeFilePath;
     QPointer<frmShPics> m_pictureWindow;
     QPointer<frmShMovie> m_movieWindow;
-    QPointer<frmRename> m_renameDialog;
     std::unique_ptr<fileops::UndoJournal> m_journal;
+    // Made after the journal, so the rename dialog that writes to it ends first.
+    std::unique_ptr<app::MainCommands> m_commands;
     fileops::AreaNames m_areaNames; // of the sort command under way
     QSet<QString> m_movedNames;     // by the sort command under way
     app::BackgroundTransfer *m_transfers = nullptr; // of the sort command under way
-    bool m_journalFailureShown = false;
 };

@@ -2,11 +2,11 @@
 
 #include "browse/DirListBox.h"
 #include "browse/DriveListBox.h"
+#include "browse/FolderPicker.h"
 #include "platform/FileNames.h"
 #include "platform/Folders.h"
 #include "platform/MessageBox.h"
 #include "platform/Naming.h"
-#include "platform/Volumes.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -36,7 +36,12 @@ frmCreateDir::frmCreateDir(browse::DirListBox &areaFolders, browse::DriveListBox
     cmdCreate->setDefault(true);
     cmdCreate->setEnabled(false);
     connect(txtName, &QLineEdit::textChanged, this, &frmCreateDir::txtName_Change);
-    connect(Drive1, &browse::DriveListBox::Change, this, &frmCreateDir::Drive1_Change);
+    new browse::FolderPicker(*Drive1, *Dir1, this, [this](const platform::Failure &failure) {
+        const bool fallBack = browse::FolderPicker::reportDriveNotReady(failure);
+        if (!fallBack)
+            txtName->setFocus();
+        return fallBack;
+    });
     connect(cmdCreate, &QPushButton::clicked, this, &frmCreateDir::cmdCreate_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject); // Esc comes here too
 
@@ -73,22 +78,6 @@ void frmCreateDir::showEvent(QShowEvent *event)
 void frmCreateDir::txtName_Change()
 {
     cmdCreate->setEnabled(!txtName->text().isEmpty());
-}
-
-void frmCreateDir::Drive1_Change()
-{
-    const platform::MaybeFailure failure = Dir1->setDrive(Drive1->Drive());
-    if (!failure)
-        return;
-    if (failure->number != platform::errors::DeviceUnavailable) {
-        platform::showFailure(*failure);
-        txtName->setFocus();
-        return;
-    }
-    platform::message(QStringLiteral("Drive not ready"), platform::MessageIcon::Critical);
-    // The fall-back is tried once: the root volume itself not being ready ends it.
-    if (Drive1->Drive() != platform::kRootVolume)
-        Drive1->setDrive(platform::kRootVolume); // runs this handler again for the root volume
 }
 
 void frmCreateDir::cmdCreate_Click()

@@ -31,7 +31,6 @@ protected:
 
 private:
     void txtName_Change();
-    void Drive1_Change();
     void cmdCreate_Click();
 
     browse::DirListBox &m_areaFolders;

@@ -2,6 +2,7 @@
 
 #include "browse/DirListBox.h"
 #include "browse/DriveListBox.h"
+#include "browse/FolderPicker.h"
 #include "catalogue/AreaKeys.h"
 #include "catalogue/CatalogueEdits.h"
 #include "catalogue/CatalogueFiles.h"
@@ -84,8 +85,15 @@ AreaEditor::AreaEditor(CatalogueHost &host, std::function<Options()> options, QW
     // A choice made by code calls the handler itself; these are the user's choices.
     connect(cmbAreaGroup, &QComboBox::activated, this, &AreaEditor::cmbAreaGroup_Click);
     connect(cmbArea, &QComboBox::activated, this, &AreaEditor::cmbArea_Click);
-    connect(drvArea, &browse::DriveListBox::Change, this, &AreaEditor::drvArea_Change);
-    connect(dirArea, &browse::DirListBox::Change, this, &AreaEditor::dirArea_Change);
+    // Any drive that does not open is told in the editor's own error box, and falls back.
+    const auto reportDriveFailure = [](const platform::Failure &failure) {
+        platform::showMessage({QStringLiteral("Error!"),
+                               QStringLiteral("Error %1 = %2").arg(failure.number).arg(failure.description),
+                               platform::MessageIcon::Critical});
+        return true;
+    };
+    auto *picker = new browse::FolderPicker(*drvArea, *dirArea, this, reportDriveFailure);
+    connect(picker, &browse::FolderPicker::folderChanged, this, &AreaEditor::dirArea_Change);
     connect(keyArea, &QKeySequenceEdit::editingFinished, this, &AreaEditor::keyArea_Change);
     connect(btnAreaKeyClear, &QPushButton::clicked, keyArea, &QKeySequenceEdit::clear);
     reset();
@@ -235,19 +243,6 @@ void AreaEditor::cmbArea_Click()
             return;
         }
     }
-}
-
-void AreaEditor::drvArea_Change()
-{
-    const platform::MaybeFailure failure = dirArea->setDrive(drvArea->Drive());
-    if (!failure)
-        return;
-    platform::showMessage({QStringLiteral("Error!"),
-                           QStringLiteral("Error %1 = %2").arg(failure->number).arg(failure->description),
-                           platform::MessageIcon::Critical});
-    // The fall-back is tried once: the root volume itself not being ready ends it.
-    if (drvArea->Drive() != platform::kRootVolume)
-        drvArea->setDrive(platform::kRootVolume); // runs this handler again for the root volume
 }
 
 void AreaEditor::dirArea_Change()

@@ -45,7 +45,6 @@ public:
     void btnAreaDelete_Click();
     void cmbAreaGroup_Click();
     void cmbArea_Click();
-    void drvArea_Change();
     void dirArea_Change();
     void cmdCreateDir_Click();
     // A key was recorded: only its first key counts, and a key the main window keeps is refused.
