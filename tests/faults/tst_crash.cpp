@@ -295,6 +295,17 @@ private slots:
                     faults << run + when + ": the trash's files and entries disagree";
             };
             check("after the start");
+            // A file of ours that reached the trash can be put back: the journal knows where it is.
+            for (const QString &name : testsupport::folderEntries(trash + "/Trash/files")) {
+                const QByteArray place = QFile::encodeName(trash + "/Trash/files/" + name);
+                const bool known = std::ranges::any_of(journal.doneSteps(), [&](const fileops::JournalStep &step) {
+                    return std::ranges::any_of(step.files, [&](const fileops::JournalFile &file) {
+                        return file.atTarget && file.target == place;
+                    });
+                });
+                if (readBytes(QFile::decodeName(place)) == originals[1] && !known)
+                    faults << run + "the journal lost " + place;
+            }
             // The name as a folder that ignores letter case finds it.
             const auto onDisk = [&](const QByteArray &path) {
                 const QString folder = QFile::decodeName(platform::folderOf(path));
