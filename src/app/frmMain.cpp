@@ -14,7 +14,7 @@
 #include "catalogue/AreaKeys.h"
 #include "catalogue/AreaList.h"
 #include "catalogue/CatalogueFiles.h"
-#include "fileops/AreaTransfer.h"
+#include "fileops/SortCommand.h"
 #include "platform/Folders.h"
 #include "platform/MessageBox.h"
 #include "platform/Naming.h"
@@ -48,6 +48,16 @@ void reportUnlessMissing(const platform::MaybeFailure &failure)
 {
     if (failure && failure->number != platform::errors::FileNotFound)
         platform::showFailure(*failure);
+}
+
+void showSortFailure(const fileops::SortFailure &failed)
+{
+    if (failed.failure.number == platform::errors::FileAlreadyExists)
+        platform::message(failed.target + QStringLiteral(" already exist"), platform::MessageIcon::Information);
+    else if (failed.failure.number == platform::errors::PathNotFound)
+        platform::showPathMissing();
+    else
+        platform::showFailure(failed.failure);
 }
 
 
@@ -429,73 +439,34 @@ void frmMain::lstArea_DblClick()
     const app::InputGuard guard;
     // Questions and long copies wait in event loops: the list must not be replaced meanwhile.
     m_browse->stopBackgroundRead();
-    const QString area = lstArea->currentItem() ? lstArea->currentItem()->text() : QString();
+    fileops::SortRequest request;
+    request.folder = shownFolder();
+    for (const int row : m_browse->selectedRows())
+        request.names << m_browse->name(row);
+    request.area = lstArea->currentItem() ? lstArea->currentItem()->text() : QString();
     const QString group = cmbCatalog->currentText();
-    // Each area folder is read once per command; other programs may change it between commands.
-    m_areaNames = {};
-    m_movedNames.clear();
-    const QList<int> selected = m_browse->selectedRows();
-    const int selectedCount = int(selected.size());
+    std::ranges::copy_if(lstAreaArchive, std::back_inserter(request.records), [&](const catalogue::AreaRecord &record) {
+        return record.name == request.area && record.group == group;
+    });
+    const bool copy = copyIsDefault();
+    request.how = copy ? fileops::Transfer::Copy : fileops::Transfer::Move;
+    request.prompt = (copy ? m_options.promptCopy : m_options.promptMove) == 1;
+    const int selectedCount = int(request.names.size());
+
     app::BackgroundTransfer transfers(this, selectedCount);
-    m_transfers = &transfers;
-    // One double click is one step to undo, whatever number of files it sends.
-    m_journal->beginStep(copyIsDefault() ? fileops::StepKind::Copy : fileops::StepKind::Move, area);
-    for (const int row : selected) {
-        const QString name = m_browse->name(row);
-        for (qsizetype i = 0; i < lstAreaArchive.size(); ++i) {
-            const catalogue::AreaRecord record = lstAreaArchive.at(i); // a copy: questions wait in event loops
-            if (record.name != area || record.group != group)
-                continue;
-            const bool copy = copyIsDefault();
-            if ((copy ? m_options.promptCopy : m_options.promptMove) == 1) {
-                const platform::MessageRequest question = fileops::transferQuestion(
-                    copy ? fileops::Transfer::Copy : fileops::Transfer::Move, fullPathOf(name), record.path);
-                if (platform::showMessage(question) != platform::MessageAnswer::Ok)
-                    continue;
-            }
-            TransferFileToArea(name, record.path);
-            if (transfers.cancelled())
-                break;
-        }
-        if (transfers.cancelled())
-            break;
-    }
-    m_transfers = nullptr;
-    m_journal->endStep();
-    if (transfers.cancelled())
+    const auto run = [&](const QString &name, const fileops::TransferWork &work) { return transfers.run(name, work); };
+    const auto ask = [](const platform::MessageRequest &question) {
+        return platform::showMessage(question) == platform::MessageAnswer::Ok;
+    };
+    const fileops::SortResult result =
+        fileops::SortCommand(std::move(request), *m_journal, run, ask, showSortFailure).run();
+    if (!result.cancelled.isEmpty())
         platform::message(QStringLiteral("Sending was cancelled: %1 of %2 files were sent.")
-                              .arg(transfers.filesSent())
+                              .arg(result.sent())
                               .arg(selectedCount),
                           platform::MessageIcon::Information);
     m_commands->updateUndoActions();
-    dropAndReselect(m_movedNames);
-}
-
-void frmMain::TransferFileToArea(const QString &name, const QString &areaPath)
-{
-    const QString target = platform::joinPath(areaPath, name);
-    const fileops::NameLookup existing = m_areaNames.find(areaPath, name);
-    platform::MaybeFailure failure = existing.failure;
-    if (!failure && !existing.found) {
-        const fileops::Transfer how = copyIsDefault() ? fileops::Transfer::Copy : fileops::Transfer::Move;
-        const auto work = [&](const fileops::TransferProgress &progress) {
-            return m_journal->transfer(fullPathOf(name), target, how, progress);
-        };
-        failure = m_transfers->run(name, work); // set by the sort command under way
-    }
-    if (failure && failure->number == ECANCELED)
-        return; // the user stopped it; the command says how far it got
-    if (existing.found || (failure && failure->number == platform::errors::FileAlreadyExists))
-        platform::message(target + QStringLiteral(" already exist"), platform::MessageIcon::Information);
-    else if (failure && failure->number == platform::errors::PathNotFound)
-        platform::showPathMissing();
-    else if (failure)
-        platform::showFailure(*failure);
-    else {
-        m_areaNames.add(areaPath, name);
-        if (!copyIsDefault())
-            m_movedNames.insert(name);
-    }
+    dropAndReselect(QSet<QString>(result.moved.cbegin(), result.moved.cend()));
 }
 
 bool frmMain::copyIsDefault() const

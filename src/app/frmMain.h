@@ -4,7 +4,6 @@
 #include "app/MainCommands.h"
 #include "app/MainLayout.h"
 #include "catalogue/AreaRecord.h"
-#include "fileops/AreaTransfer.h"
 #include "fileops/UndoJournal.h"
 #include "settings/CatalogueHost.h"
 #include "settings/SettingsFile.h"
@@ -19,9 +18,6 @@ class QLabel;
 class QListWidget;
 class QStatusBar;
 class frmImage;
-namespace app {
-class BackgroundTransfer;
-}
 class frmQuickGroup;
 class frmSettings;
 class frmShMovie;
@@ -150,8 +146,6 @@ private:
     void File1_Reread(int currentGone);
     void showFileKinds(bool moreKinds);
     bool copyIsDefault() const;
-    // Sends the file of that name to the area folder.
-    void TransferFileToArea(const QString &name, const QString &areaPath);
     QString fullPathOf(const QString &name) const;
 
     frmImage &m_viewer;
@@ -168,7 +162,4 @@ private:
     std::unique_ptr<fileops::UndoJournal> m_journal;
     // Made after the journal, so the rename dialog that writes to it ends first.
     std::unique_ptr<app::MainCommands> m_commands;
-    fileops::AreaNames m_areaNames; // of the sort command under way
-    QSet<QString> m_movedNames;     // by the sort command under way
-    app::BackgroundTransfer *m_transfers = nullptr; // of the sort command under way
 };

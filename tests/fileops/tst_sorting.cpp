@@ -4,6 +4,8 @@
 #include "app/frmMain.h"
 #include "browse/FileListBox.h"
 #include "browse/FileListRules.h"
+#include "fileops/SortCommand.h"
+#include "fileops/UndoJournal.h"
 #include "viewers/frmImage.h"
 
 #include <QComboBox>
@@ -19,6 +21,9 @@ using platform::MessageButtons;
 using platform::MessageIcon;
 using testsupport::createFiles;
 using testsupport::folderEntries;
+using fileops::Transfer;
+
+Q_DECLARE_METATYPE(Transfer)
 
 
 // A folder of four pictures, and areas in two groups.
@@ -262,6 +267,80 @@ private slots:
         QCOMPARE(f.main().activeFilePath(), f.source() + "/" + current);
         QCOMPARE(f.main().statusPanel1->text().section(' ', 0, 0), QString::number(onDisk.size()));
         QVERIFY2(f.harness.messages.shown.isEmpty(), qPrintable(f.harness.messages.texts().join('\n')));
+    }
+
+    // The command alone, with a question before every file; the failure box of a file comes
+    // before the next file's question.
+    void sortCommand_data()
+    {
+        QTest::addColumn<Transfer>("how");
+        QTest::addColumn<QString>("declined"); // its question is answered Cancel
+        QTest::addColumn<QString>("taken");    // already in the area folder
+        QTest::addColumn<QString>("stopAt");   // the user presses Cancel while it is sent
+        QTest::addColumn<QStringList>("sent");
+        QTest::addColumn<QStringList>("cancelled");
+        QTest::addColumn<QStringList>("events");
+        const QStringList all{"a.jpg", "b.jpg", "c.jpg"};
+        const QStringList asked{"ask a.jpg", "ask b.jpg", "ask c.jpg"};
+        QTest::newRow("move") << Transfer::Move << "" << "" << "" << all << QStringList() << asked;
+        QTest::newRow("copy") << Transfer::Copy << "" << "" << "" << all << QStringList() << asked;
+        QTest::newRow("name taken in another case")
+            << Transfer::Move << "" << "B.JPG" << "" << QStringList{"a.jpg", "c.jpg"} << QStringList()
+            << QStringList{"ask a.jpg", "ask b.jpg", "failed b.jpg 58", "ask c.jpg"};
+        QTest::newRow("question declined")
+            << Transfer::Move << "b.jpg" << "" << "" << QStringList{"a.jpg", "c.jpg"} << QStringList() << asked;
+        QTest::newRow("cancelled") << Transfer::Move << "" << "" << "b.jpg" << QStringList{"a.jpg"}
+                                   << QStringList{"b.jpg", "c.jpg"} << asked.mid(0, 2);
+    }
+
+    void sortCommand()
+    {
+        QFETCH(Transfer, how);
+        QFETCH(QString, declined);
+        QFETCH(QString, taken);
+        QFETCH(QString, stopAt);
+        QFETCH(QStringList, sent);
+        QFETCH(QStringList, cancelled);
+        QFETCH(QStringList, events);
+        QTemporaryDir root;
+        const QString source = root.filePath("source"), area = root.filePath("area");
+        QDir().mkpath(source);
+        QDir().mkpath(area);
+        const QStringList names{"a.jpg", "b.jpg", "c.jpg"};
+        createFiles(source, names);
+        QStringList inArea = sent;
+        if (!taken.isEmpty()) {
+            createFiles(area, {taken});
+            inArea << taken;
+        }
+        fileops::UndoJournal journal(root.filePath("SHELFMASTER.UNDO"));
+        QStringList happened;
+        const auto run = [&](const QString &name, const fileops::TransferWork &work) {
+            return name == stopAt ? platform::Failure::fromErrno(ECANCELED) : work({});
+        };
+        const auto ask = [&](const platform::MessageRequest &question) {
+            const QString name = QFileInfo(question.text.section(" to ", 0, 0)).fileName();
+            happened << "ask " + name;
+            return name != declined;
+        };
+        const auto report = [&](const fileops::SortFailure &failed) {
+            happened << QStringLiteral("failed %1 %2").arg(failed.name).arg(failed.failure.number);
+        };
+        fileops::SortRequest request{source, names, "Cats", {{"Cats", "Animals", area, ""}}, how, true};
+        const fileops::SortResult result = fileops::SortCommand(request, journal, run, ask, report).run();
+
+        QCOMPARE(happened, events);
+        QCOMPARE(how == Transfer::Copy ? result.copied : result.moved, sent);
+        QCOMPARE(result.copied.size() + result.moved.size(), sent.size());
+        QCOMPARE(result.cancelled, cancelled);
+        inArea.sort();
+        QCOMPARE(folderEntries(area), inArea);
+        QStringList left = names;
+        if (how == Transfer::Move)
+            left.removeIf([&](const QString &name) { return sent.contains(name); });
+        QCOMPARE(folderEntries(source), left);
+        QCOMPARE(journal.doneSteps().size(), 1);
+        QCOMPARE(journal.doneSteps().constLast().files.size(), sent.size());
     }
 
     // The progress shows once the command has run half a second, also when no file alone takes
