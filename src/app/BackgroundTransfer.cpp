@@ -69,7 +69,7 @@ platform::MaybeFailure BackgroundTransfer::run(const QString &name, const fileop
     watcher.waitForFinished();
 
     platform::MaybeFailure failure = watcher.result();
-    if (failure && failure->number == ECANCELED)
+    if (failure && failure->kind == platform::FailureKind::Cancelled)
         m_cancelled = true;
     else if (!failure)
         ++m_sent;

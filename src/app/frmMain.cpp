@@ -46,15 +46,15 @@ constexpr double kStatusBarHeight = 255;
 
 void reportUnlessMissing(const platform::MaybeFailure &failure)
 {
-    if (failure && failure->number != platform::errors::FileNotFound)
+    if (failure && failure->kind != platform::FailureKind::FileNotFound)
         platform::showFailure(*failure);
 }
 
 void showSortFailure(const fileops::SortFailure &failed)
 {
-    if (failed.failure.number == platform::errors::FileAlreadyExists)
+    if (failed.failure.kind == platform::FailureKind::FileAlreadyExists)
         platform::message(failed.target + QStringLiteral(" already exist"), platform::MessageIcon::Information);
-    else if (failed.failure.number == platform::errors::PathNotFound)
+    else if (failed.failure.kind == platform::FailureKind::PathNotFound)
         platform::showPathMissing();
     else
         platform::showFailure(failed.failure);
@@ -193,7 +193,7 @@ void frmMain::ReadGroupIni()
 void frmMain::ReadAreaIni()
 {
     catalogue::AreaParse read = catalogue::readAreaFile();
-    if (read.problem && read.problem->number == platform::errors::FileNotFound)
+    if (read.problem && read.problem->kind == platform::FailureKind::FileNotFound)
         return;
     lstAreaArchive = std::move(read.records);
     reportUnlessMissing(read.problem);
@@ -295,7 +295,7 @@ void frmMain::RefreshAndReselect()
 {
     const int remembered = m_browse->currentRow();
     if (const platform::MaybeFailure failure = m_browse->refresh()) {
-        if (failure->number == platform::errors::PathNotFound)
+        if (failure->kind == platform::FailureKind::PathNotFound)
             platform::showPathMissing();
         else
             platform::showFailure(*failure);

@@ -9,7 +9,7 @@ namespace browse {
 
 bool FolderPicker::reportDriveNotReady(const platform::Failure &failure)
 {
-    if (failure.number != platform::errors::DeviceUnavailable) {
+    if (failure.kind != platform::FailureKind::DeviceUnavailable) {
         platform::showFailure(failure);
         return false;
     }

@@ -14,9 +14,9 @@ constexpr QLatin1StringView kGroupKey("GROUP=");
 
 platform::Failure badLine(int lineNumber, const QString &fileName)
 {
-    return {EINVAL, QStringLiteral("Invalid argument: line %1 of %2 is shorter than its key")
-                        .arg(lineNumber)
-                        .arg(fileName)};
+    return platform::Failure::system(EINVAL, QStringLiteral("Invalid argument: line %1 of %2 is shorter than its key")
+                                                 .arg(lineNumber)
+                                                 .arg(fileName));
 }
 
 void keepFirst(platform::MaybeFailure &problem, const platform::Failure &failure)
@@ -34,7 +34,7 @@ AreaParse parseAreaLines(const QStringList &lines, const QString &fileName)
     for (qsizetype first = 0; first < lines.size(); first += recordSize) {
         if (lines.size() - first < recordSize) {
             keepFirst(parse.problem,
-                      {platform::errors::InputPastEndOfFile, QStringLiteral("Input past end of file")});
+                      {platform::FailureKind::InputPastEndOfFile, QStringLiteral("Input past end of file")});
             break;
         }
         std::array<QString, 4> values;

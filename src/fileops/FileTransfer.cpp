@@ -142,7 +142,7 @@ bool unchanged(int fd, const QByteArray &path, const struct stat &before)
 
 Failure changedWhileCopied()
 {
-    return {platform::errors::PathFileAccess, QStringLiteral("The file changed while it was copied")};
+    return {platform::FailureKind::PathFileAccess, QStringLiteral("The file changed while it was copied")};
 }
 
 // Copies source to a hidden temporary file beside target, then gives it the target name.

@@ -60,7 +60,7 @@ bool SortCommand::send(const QString &name, const QString &areaPath)
         });
         Q_ASSERT_X(!writing, "SortCommand", "the runner returned while the journal was being written");
     }
-    if (failure && failure->number == ECANCELED)
+    if (failure && failure->kind == platform::FailureKind::Cancelled)
         return false;
     if (failure) {
         m_report(m_result.failed.emplace_back(SortFailure{name, target, *failure}));

@@ -30,7 +30,7 @@ QString nameOf(const QByteArray &path)
 
 QString reasonOf(const platform::Failure &failure, const QString &taken)
 {
-    return failure.number == platform::errors::FileAlreadyExists ? taken : failure.text();
+    return failure.kind == platform::FailureKind::FileAlreadyExists ? taken : failure.text();
 }
 
 platform::MaybeFailure runTransfer(const TransferRunner &run, const QByteArray &name, const TransferWork &work)
@@ -40,7 +40,7 @@ platform::MaybeFailure runTransfer(const TransferRunner &run, const QByteArray &
 
 bool isCancel(const platform::MaybeFailure &failure)
 {
-    return failure && failure->number == ECANCELED;
+    return failure && failure->kind == platform::FailureKind::Cancelled;
 }
 
 const QString kChanged = QStringLiteral("it was changed or removed since");
@@ -72,7 +72,7 @@ bool UndoJournal::lock()
     if (m_lock >= 0 && ::flock(m_lock, LOCK_EX | LOCK_NB) == 0)
         return true;
     m_unusable = true;
-    m_writeFailure = platform::Failure{EBUSY, QStringLiteral("another Shelfmaster is using it")};
+    m_writeFailure = platform::Failure::system(EBUSY, QStringLiteral("another Shelfmaster is using it"));
     return false;
 }
 

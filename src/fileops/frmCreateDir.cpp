@@ -94,7 +94,7 @@ void frmCreateDir::cmdCreate_Click()
     if (!failure)
         failure = Dir1->setPath(path);
     if (failure) {
-        if (failure->number == platform::errors::FileAlreadyExists)
+        if (failure->kind == platform::FailureKind::FileAlreadyExists)
             platform::message(QStringLiteral("Directory already exists"), platform::MessageIcon::Critical);
         else
             platform::showFailure(*failure);

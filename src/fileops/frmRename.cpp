@@ -65,7 +65,7 @@ void frmRename::cmdRename_Click()
     const QString oldPath = platform::joinPath(m_folder, m_oldName);
     const QString newPath = platform::joinPath(m_folder, newName);
     if (m_oldName == newName) {
-        reportFailure(platform::Failure{platform::errors::FileAlreadyExists, QString()}, newPath);
+        reportFailure(platform::Failure{platform::FailureKind::FileAlreadyExists, QString()}, newPath);
         return;
     }
     if (!platform::isPlainFileName(newName)) {
@@ -74,7 +74,7 @@ void frmRename::cmdRename_Click()
     }
     if (const platform::MaybeFailure failure = m_journal.rename(oldPath, newPath)) {
         // Another program took the file away meanwhile: that is no fault of the new name.
-        if (failure->number == platform::errors::FileNotFound && !platform::entryExists(oldPath))
+        if (failure->kind == platform::FailureKind::FileNotFound && !platform::entryExists(oldPath))
             platform::showFailure(*failure);
         else
             reportFailure(*failure, newPath);
@@ -90,9 +90,9 @@ void frmRename::cmdRename_Click()
 
 void frmRename::reportFailure(const platform::Failure &failure, const QString &newPath)
 {
-    if (failure.number == platform::errors::FileNotFound)
+    if (failure.kind == platform::FailureKind::FileNotFound)
         platform::message(newPath + QStringLiteral(" is not a valid filename"), platform::MessageIcon::Critical);
-    else if (failure.number == platform::errors::FileAlreadyExists)
+    else if (failure.kind == platform::FailureKind::FileAlreadyExists)
         platform::message(QStringLiteral("The filename already exists"), platform::MessageIcon::Critical);
     else
         platform::showFailure(failure);

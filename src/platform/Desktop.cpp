@@ -30,7 +30,7 @@ MaybeFailure openUrl(const QUrl &url)
         return Failure::fileNotFound();
     const bool opened = urlOpener() ? urlOpener()(url) : QDesktopServices::openUrl(url);
     if (!opened)
-        return Failure{errors::PathFileAccess,
+        return Failure{FailureKind::PathFileAccess,
                        QStringLiteral("Path/File access error: no program opens %1").arg(url.toDisplayString())};
     return std::nullopt;
 }

@@ -5,31 +5,35 @@
 
 namespace platform {
 
-// Error numbers that messages and callers single out; every other failure carries the
-// operating system's own number and description.
-namespace errors {
-constexpr int OutOfMemory = 7;
-constexpr int FileNotFound = 53;
-constexpr int FileAlreadyExists = 58;
-constexpr int InputPastEndOfFile = 62;
-constexpr int DeviceUnavailable = 68;
-constexpr int PathFileAccess = 75;
-constexpr int PathNotFound = 76;
-constexpr int InvalidPropertyValue = 380;
-constexpr int InvalidPicture = 481;
-}
+// What went wrong. The program's own failures show their own numbers; System shows the
+// operating system's number, so an errno is never read as one of the program's failures.
+enum class FailureKind {
+    System,
+    Cancelled,
+    OutOfMemory,
+    FileNotFound,
+    FileAlreadyExists,
+    InputPastEndOfFile,
+    DeviceUnavailable,
+    PathFileAccess,
+    PathNotFound,
+    InvalidPropertyValue,
+    InvalidPicture,
+};
 
-// The outcome of an operation that went wrong: a number and a description, shown to the
-// user as "number description".
+// The outcome of an operation that went wrong, shown to the user as "number description".
 struct Failure {
-    int number = 0;
+    FailureKind kind = FailureKind::System;
     QString description;
+    int systemError = 0; // the errno behind it, 0 when the program found the fault itself
 
-    QString text() const { return QString::number(number) + QLatin1Char(' ') + description; }
+    int number() const;
+    QString text() const { return QString::number(number()) + QLatin1Char(' ') + description; }
     bool operator==(const Failure &) const = default;
 
-    // ENOENT and EEXIST become the numbers above; any other errno keeps its own value.
+    // ENOENT, EEXIST and ECANCELED become their kinds; any other errno is a System failure.
     static Failure fromErrno(int errnoValue);
+    static Failure system(int errnoValue, const QString &description);
     static Failure fileNotFound();
     static Failure pathNotFound();
     static Failure deviceUnavailable();

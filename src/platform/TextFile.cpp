@@ -150,7 +150,7 @@ MaybeFailure writeTextLines(const QString &path, const QStringList &lines)
 MaybeFailure appendTextLines(const QString &path, const QStringList &lines)
 {
     RawRead existing = readAll(path);
-    if (existing.failure && existing.failure->number != errors::FileNotFound)
+    if (existing.failure && existing.failure->kind != FailureKind::FileNotFound)
         return existing.failure;
     QByteArray bytes = existing.bytes;
     // Keep the file in one encoding: an older Windows-1252 file becomes UTF-8 as a whole.

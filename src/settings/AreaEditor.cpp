@@ -88,7 +88,7 @@ AreaEditor::AreaEditor(CatalogueHost &host, std::function<Options()> options, QW
     // Any drive that does not open is told in the editor's own error box, and falls back.
     const auto reportDriveFailure = [](const platform::Failure &failure) {
         platform::showMessage({QStringLiteral("Error!"),
-                               QStringLiteral("Error %1 = %2").arg(failure.number).arg(failure.description),
+                               QStringLiteral("Error %1 = %2").arg(failure.number()).arg(failure.description),
                                platform::MessageIcon::Critical});
         return true;
     };
@@ -238,7 +238,7 @@ void AreaEditor::cmbArea_Click()
         drvArea->setDrive(record.path);
         if (const platform::MaybeFailure failure = dirArea->setPath(record.path)) {
             // A folder deleted outside the program still leaves its record chosen.
-            if (failure->number != platform::errors::PathNotFound)
+            if (failure->kind != platform::FailureKind::PathNotFound)
                 platform::showFailure(*failure);
             return;
         }

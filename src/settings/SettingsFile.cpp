@@ -28,9 +28,9 @@ QString lastCharacter(const QString &line)
 
 platform::Failure notADigit(int lineNumber)
 {
-    return {EINVAL, QStringLiteral("Invalid argument: line %1 of %2 does not end in a digit")
-                        .arg(lineNumber)
-                        .arg(kSettingsFileName)};
+    return platform::Failure::system(EINVAL, QStringLiteral("Invalid argument: line %1 of %2 does not end in a digit")
+                                                 .arg(lineNumber)
+                                                 .arg(kSettingsFileName));
 }
 
 // The digit a line ends in, or the failure to report.
@@ -82,7 +82,7 @@ SettingsRead applySettingsLines(const QStringList &lines, Options &options)
         const int lineNumber = index + 1;
         if (index >= lines.size()) {
             read.problem =
-                platform::Failure{platform::errors::InputPastEndOfFile, QStringLiteral("Input past end of file")};
+                platform::Failure{platform::FailureKind::InputPastEndOfFile, QStringLiteral("Input past end of file")};
             return read;
         }
         const QString &line = lines.at(index);
@@ -100,7 +100,7 @@ SettingsRead applySettingsLines(const QStringList &lines, Options &options)
             options.moveDefault = *digit != 0;
         } else {
             if (*digit > 2) {
-                read.problem = platform::Failure{platform::errors::InvalidPropertyValue,
+                read.problem = platform::Failure{platform::FailureKind::InvalidPropertyValue,
                                                  QStringLiteral("Invalid property value")};
                 return read;
             }

@@ -212,7 +212,7 @@ void frmSettings::ReadSettings()
     const settings::SettingsRead read = settings::readSettingsFile(options);
     setOptions(options);
     emit optionsRead(options, read.defaultActionRead());
-    if (read.problem && read.problem->number != platform::errors::FileNotFound)
+    if (read.problem && read.problem->kind != platform::FailureKind::FileNotFound)
         platform::showFailure(*read.problem);
 }
 

@@ -66,13 +66,13 @@ qint64 pixels(QSize size)
 
 platform::Failure invalid(const QString &why)
 {
-    return {platform::errors::InvalidPicture, QStringLiteral("Invalid picture: ") + why};
+    return {platform::FailureKind::InvalidPicture, QStringLiteral("Invalid picture: ") + why};
 }
 
 DecodedPicture outOfMemory()
 {
     return {QImage(), QSize(),
-            platform::Failure{platform::errors::OutOfMemory, QStringLiteral("Out of memory")}};
+            platform::Failure{platform::FailureKind::OutOfMemory, QStringLiteral("Out of memory")}};
 }
 
 DecodedPicture failed(const HeifFile &file)

@@ -349,7 +349,7 @@ private slots:
         const platform::MaybeFailure failure = fileops::renameFile(dir.filePath("a.jpg"), dir.filePath("b.jpg"));
         m_shim.disarm();
         QVERIFY(failure);
-        QCOMPARE(failure->number, EACCES);
+        QCOMPARE(failure->number(), EACCES);
         QCOMPARE(folderEntries(dir.path()), QStringList{"a.jpg"});
     }
 
@@ -384,7 +384,7 @@ private slots:
         QCOMPARE(folderEntries(dir.path()), (QStringList{"A.jpg", "b.jpg"}));
         QCOMPARE(readBytes(dir.filePath("A.jpg")), QByteArray("picture"));
         QVERIFY(clash);
-        QCOMPARE(clash->number, platform::errors::FileAlreadyExists);
+        QCOMPARE(clash->kind, platform::FailureKind::FileAlreadyExists);
     }
 
     // Such a rename that can neither finish nor go back leaves the file under a temporary name

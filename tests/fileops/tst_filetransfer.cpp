@@ -144,7 +144,7 @@ private slots:
 
             const platform::MaybeFailure failure = transferFile(source, target, how);
             QVERIFY2(failure, qPrintable(kind));
-            QCOMPARE(failure->number, int(platform::errors::FileAlreadyExists));
+            QCOMPARE(failure->kind, platform::FailureKind::FileAlreadyExists);
             QCOMPARE(testsupport::readBytes(source), kContents);
             if (kind == QLatin1String("file"))
                 QCOMPARE(testsupport::readBytes(target), QByteArray("older picture"));
@@ -166,7 +166,7 @@ private slots:
 
         const platform::MaybeFailure failure = transferFile(source, target, how);
         QVERIFY(failure);
-        QCOMPARE(failure->number, ENOSPC);
+        QCOMPARE(failure->number(), ENOSPC);
         QCOMPARE(testsupport::readBytes(source), kContents);
         QCOMPARE(testsupport::folderEntries(tiny.path()), QStringList());
         QFile::remove(source);
@@ -192,7 +192,7 @@ private slots:
         const platform::MaybeFailure failure =
             transferFile(source, folder + QStringLiteral("/photo.jpg"), how);
         QVERIFY(failure);
-        QVERIFY(failure->number == EROFS || failure->number == EACCES);
+        QVERIFY(failure->number() == EROFS || failure->number() == EACCES);
         QCOMPARE(testsupport::readBytes(source), kContents);
         QCOMPARE(testsupport::folderEntries(folder), QStringList());
         QFile::remove(source);
@@ -244,7 +244,7 @@ private slots:
         const platform::MaybeFailure failure =
             transferFile(m_home.filePath(QStringLiteral("gone.jpg")), folder + "/gone.jpg", Transfer::Copy);
         QVERIFY(failure);
-        QCOMPARE(failure->number, int(platform::errors::FileNotFound));
+        QCOMPARE(failure->kind, platform::FailureKind::FileNotFound);
         QCOMPARE(testsupport::folderEntries(folder), QStringList());
     }
 };

@@ -324,7 +324,7 @@ private slots:
             return name != declined;
         };
         const auto report = [&](const fileops::SortFailure &failed) {
-            happened << QStringLiteral("failed %1 %2").arg(failed.name).arg(failed.failure.number);
+            happened << QStringLiteral("failed %1 %2").arg(failed.name).arg(failed.failure.number());
         };
         fileops::SortRequest request{source, names, "Cats", {{"Cats", "Animals", area, ""}}, how, true};
         const fileops::SortResult result = fileops::SortCommand(request, journal, run, ask, report).run();

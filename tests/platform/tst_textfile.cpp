@@ -64,7 +64,7 @@ private slots:
         QTemporaryDir dir;
         const TextFileRead read = readTextLines(dir.filePath("none.ini"));
         QVERIFY(read.failure);
-        QCOMPARE(read.failure->number, errors::FileNotFound);
+        QCOMPARE(read.failure->kind, FailureKind::FileNotFound);
     }
 
     void readOnlyFileIsRefusedAndKept()

@@ -100,7 +100,7 @@ private slots:
         const settings::SettingsRead read = settings::applySettingsLines(lines, options);
         QCOMPARE(read.linesRead, linesRead);
         QVERIFY(read.problem);
-        QCOMPARE(read.problem->number, number);
+        QCOMPARE(read.problem->number(), number);
         QCOMPARE(read.defaultActionRead(), linesRead >= 7);
         // What was read before the bad line is taken; everything after keeps its value.
         const QStringList expected = settings::settingsLines(changed()).mid(0, linesRead) +

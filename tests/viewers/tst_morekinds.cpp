@@ -177,7 +177,7 @@ private slots:
         const viewers::DecodedPicture picture =
             viewers::PictureDecoder().decode(dir.filePath("huge.heic"), QSize(30, 30));
         QVERIFY(picture.failure);
-        QCOMPARE(picture.failure->number, platform::errors::OutOfMemory);
+        QCOMPARE(picture.failure->kind, platform::FailureKind::OutOfMemory);
     }
 };
 

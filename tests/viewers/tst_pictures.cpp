@@ -158,7 +158,7 @@ private slots:
         }
         const viewers::DecodedPicture picture = viewers::PictureDecoder().decode(path);
         QVERIFY(picture.failure);
-        QCOMPARE(picture.failure->number, number);
+        QCOMPARE(picture.failure->number(), number);
         QVERIFY(picture.image.isNull());
     }
 
