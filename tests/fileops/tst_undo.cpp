@@ -308,6 +308,27 @@ private slots:
         QCOMPARE(readBytes(target), targetBytes);
     }
 
+    // Comparing a large copy with its original takes a while: both are looked at again after it.
+    void copyTouchedWhileComparedStays()
+    {
+        QTemporaryDir dir;
+        QDir().mkpath(dir.filePath("area"));
+        writeBytes(dir.filePath("a.jpg"), "original picture");
+        fileops::UndoJournal journal(dir.filePath("SHELFMASTER.UNDO"));
+        QVERIFY(!journal.load());
+        journal.beginStep(fileops::StepKind::Copy, "Area");
+        QVERIFY(!journal.transfer(dir.filePath("a.jpg"), dir.filePath("area/a.jpg"), fileops::Transfer::Copy));
+        journal.endStep();
+        const fileops::UndoResult result = journal.undo([&](const QString &, const fileops::TransferWork &work) {
+            QFile copy(dir.filePath("area/a.jpg"));
+            copy.open(QIODevice::ReadWrite);
+            copy.setFileTime(QDateTime::currentDateTime().addDays(1), QFileDevice::FileModificationTime);
+            return work({});
+        });
+        QCOMPARE(result.refusals.size(), 1);
+        QVERIFY(QFileInfo::exists(dir.filePath("area/a.jpg")));
+    }
+
     // Redo is gone only once a new command changed something.
     void redoOutlivesACommandThatDidNothing_data()
     {
