@@ -185,19 +185,13 @@ MaybeFailure copyIntoPlace(const QByteArray &source, const QByteArray &target, c
     struct stat copy {};
     if (::fsync(out.get()) != 0 || ::fstat(out.get(), &copy) != 0)
         return discard(Failure::fromErrno(errno));
-    if (!out.reset()) {
-        const int error = errno;
-        ::unlink(temporary.constData());
-        return Failure::fromErrno(error);
-    }
+    if (!out.reset())
+        return discard(Failure::fromErrno(errno));
     placed = identityOf(copy);
     if (recorder.placing)
         recorder.placing(placed, identityOf(info));
-    if (platform::renameNoReplace(temporary, target) != 0) {
-        const int error = errno;
-        ::unlink(temporary.constData());
-        return Failure::fromErrno(error);
-    }
+    if (platform::renameNoReplace(temporary, target) != 0)
+        return discard(Failure::fromErrno(errno));
     platform::syncFolder(folder);
     return std::nullopt;
 }
