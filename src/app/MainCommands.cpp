@@ -246,7 +246,7 @@ void MainCommands::DeleteCurrentFile()
     // The question waits in an event loop: the list must not be replaced meanwhile.
     m_browse.stopBackgroundRead();
     const int current = m_browse.currentRow();
-    ShellDeleteFile(fullPathOf(name));
+    ShellDeleteFile(name);
     if (platform::entryExists(fullPathOf(name))) { // declined or failed: the same file again
         m_browse.select(current);
         m_host.File1_Click();
@@ -263,14 +263,21 @@ void MainCommands::DeleteCurrentFile()
     m_browse.reselectAfterDelete(current); // shows the file chosen
 }
 
-void MainCommands::ShellDeleteFile(const QString &path)
+void MainCommands::ShellDeleteFile(const QString &name)
 {
     const bool toTrash = m_host.options().deleteRecycle == 1;
     const bool confirm = m_host.options().promptDelete == 1;
-    const bool declined = confirm && !platform::confirmDeletion(path, toTrash);
+    const bool declined = confirm && !platform::confirmDeletion(fullPathOf(name), toTrash);
+    // The files that go with it go too (a pair's RAW file, the editors' files).
+    QStringList unit{fullPathOf(name)};
+    for (const QString &companion : m_browse.companions(name))
+        unit << fullPathOf(companion);
     // Only a delete to the trash can be undone.
-    const platform::MaybeFailure failure =
-        declined ? std::nullopt : toTrash ? m_journal.trash(path) : platform::deleteForGood(path);
+    platform::MaybeFailure failure;
+    if (!declined && toTrash)
+        failure = m_journal.trash(unit);
+    for (qsizetype i = 0; !declined && !toTrash && i < unit.size() && !failure; ++i)
+        failure = platform::deleteForGood(unit[i]);
     if (declined || failure)
         platform::message(QStringLiteral("Error occurred!"), platform::MessageIcon::Critical);
     updateUndoActions();
@@ -351,7 +358,10 @@ void MainCommands::mnuRename_Click()
         return;
     m_browse.stopBackgroundRead(); // the dialog renames the current entry
     m_renameDialog = new frmRename(m_browse, m_journal, &m_window);
-    connect(m_renameDialog, &QDialog::finished, this, &MainCommands::updateUndoActions);
+    connect(m_renameDialog, &QDialog::finished, this, [this] {
+        updateUndoActions();
+        m_host.showFileListStatus(); // a new name may take the file out of the list
+    });
     m_renameDialog->show();
     m_renameDialog->txtNewFilename->setFocus();
     m_window.setEnabled(false);

@@ -86,7 +86,7 @@ private:
     void createMenus();
     void createToolbar(QWidget &client);
     void btnAddArea_Click();
-    void ShellDeleteFile(const QString &path);
+    void ShellDeleteFile(const QString &name);
     // Undoes (back) or redoes a command.
     void takeJournalStep(bool back);
     void showUndoResult(const fileops::UndoResult &result, const QString &refusalHeading);

@@ -2,7 +2,7 @@
 
 #include "about/frmSplash.h"
 #include "app/AreaListDelegate.h"
-#include "app/BackgroundTransfer.h"
+#include "app/AreaSort.h"
 #include "app/InputGuard.h"
 #include "app/StartupLayout.h"
 #include "browse/BrowseContext.h"
@@ -14,7 +14,6 @@
 #include "catalogue/AreaKeys.h"
 #include "catalogue/AreaList.h"
 #include "catalogue/CatalogueFiles.h"
-#include "fileops/SortCommand.h"
 #include "platform/Folders.h"
 #include "platform/MessageBox.h"
 #include "platform/Naming.h"
@@ -23,8 +22,6 @@
 #include "quickgroup/frmQuickGroup.h"
 #include "settings/frmSettings.h"
 #include "viewers/frmImage.h"
-#include "viewers/frmShMovie.h"
-#include "viewers/frmShPics.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -50,17 +47,6 @@ void reportUnlessMissing(const platform::MaybeFailure &failure)
         platform::showFailure(*failure);
 }
 
-void showSortFailure(const fileops::SortFailure &failed)
-{
-    if (failed.failure.kind == platform::FailureKind::FileAlreadyExists)
-        platform::message(failed.target + QStringLiteral(" already exist"), platform::MessageIcon::Information);
-    else if (failed.failure.kind == platform::FailureKind::PathNotFound)
-        platform::showPathMissing();
-    else
-        platform::showFailure(failed.failure);
-}
-
-
 } // namespace
 
 frmMain::frmMain(frmImage &viewer, frmQuickGroup &palette, QWidget *parent)
@@ -71,6 +57,7 @@ frmMain::frmMain(frmImage &viewer, frmQuickGroup &palette, QWidget *parent)
     , m_client(new QWidget(this))
     , m_browse(new browse::BrowseContext(this))
     , m_journal(std::make_unique<fileops::UndoJournal>(platform::programFile(QStringLiteral("SHELFMASTER.UNDO"))))
+    , m_fileView(std::make_unique<app::CurrentFileView>(*m_browse, viewer, [this] { return shownFolder(); }, *this))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Shelfmaster v1.4 - marrowby production 1999"));
@@ -85,23 +72,6 @@ frmMain::frmMain(frmImage &viewer, frmQuickGroup &palette, QWidget *parent)
     connect(m_settings, &frmSettings::optionsRead, this, &frmMain::setOptions);
     // The options the program works with are always those of the file once the dialog closed.
     connect(m_settings, &QDialog::finished, m_settings, &frmSettings::ReadSettings);
-}
-
-frmMain::~frmMain()
-{
-    // These are windows of their own; they end with the program.
-    delete m_pictureWindow;
-    delete m_movieWindow;
-}
-
-frmShPics *frmMain::pictureWindow() const
-{
-    return m_pictureWindow;
-}
-
-frmShMovie *frmMain::movieWindow() const
-{
-    return m_movieWindow;
 }
 
 void frmMain::createControls()
@@ -269,12 +239,13 @@ void frmMain::Dir1_Change()
         btnDelete->setEnabled(false);
 }
 
-void frmMain::showFileKinds(bool moreKinds)
+void frmMain::showFileKinds(const settings::MoreOptions &more)
 {
-    const browse::FileKinds kinds = moreKinds ? browse::FileKinds::Today : browse::FileKinds::Classic;
-    if (m_browse->fileKinds() == kinds)
+    const browse::FileKinds kinds = more.moreKinds ? browse::FileKinds::Today : browse::FileKinds::Classic;
+    if (m_browse->fileKinds() == kinds && m_browse->rawFiles() == more.rawFiles)
         return;
     m_browse->setFileKinds(kinds);
+    m_browse->setRawFiles(more.rawFiles);
     // Before the start-up opened a folder there is nothing to read again.
     if (m_browse->path().isEmpty())
         return;
@@ -360,76 +331,8 @@ QString frmMain::fullPathOf(const QString &name) const
 
 void frmMain::File1_Click()
 {
-    m_activeFilePath.clear();
-    const QString name = m_browse->currentName();
     btnDelete->setEnabled(true);
-    if (!browse::isPictureName(name, m_browse->fileKinds())) {
-        m_viewer.clearPicture();
-        return;
-    }
-    m_activeFilePath = fullPathOf(name);
-    m_viewer.Image1->hide();
-    if (const platform::MaybeFailure failure = m_viewer.loadPicture(m_activeFilePath)) {
-        platform::showFailure(*failure); // the preview stays hidden until a picture loads
-        return;
-    }
-    m_viewer.ScaleImage();
-    m_viewer.Image1->show();
-    m_viewer.setWindowTitle(m_activeFilePath);
-    readAheadAround(m_browse->currentRow());
-}
-
-void frmMain::readAheadAround(int index)
-{
-    // After a sort the next file takes this one's place; the space bar goes on to it, and the
-    // user sometimes steps back.
-    QStringList pictures;
-    for (const int neighbour : {index + 1, index - 1}) {
-        if (neighbour >= 0 && neighbour < m_browse->count() &&
-            browse::isPictureName(m_browse->name(neighbour), m_browse->fileKinds()))
-            pictures << fullPathOf(m_browse->name(neighbour));
-    }
-    m_viewer.readAhead(pictures);
-}
-
-void frmMain::File1_DblClick()
-{
-    m_activeFilePath.clear();
-    const QString name = m_browse->currentName();
-    if (browse::isMovieName(name, m_browse->fileKinds())) {
-        m_activeFilePath = fullPathOf(name);
-        m_viewer.clearPicture();
-        if (m_movieWindow) {
-            m_movieWindow->raise();
-            return;
-        }
-        m_movieWindow = new frmShMovie(m_activeFilePath);
-        connect(m_movieWindow, &frmShMovie::closed, this, [this] { setEnabled(true); });
-        m_movieWindow->show();
-        m_movieWindow->Form_Load();
-    } else if (browse::isPictureName(name, m_browse->fileKinds())) {
-        m_activeFilePath = fullPathOf(name);
-        Image1_Click();
-    }
-}
-
-void frmMain::Image1_Click()
-{
-    if (m_browse->currentName().isEmpty())
-        return;
-    if (m_pictureWindow) {
-        m_pictureWindow->raise();
-        return;
-    }
-    auto *window = new frmShPics(m_activeFilePath);
-    if (const platform::MaybeFailure failure = window->FixImage()) {
-        delete window;
-        platform::showFailure(*failure);
-        return;
-    }
-    connect(window, &frmShPics::closed, this, [this] { setEnabled(true); });
-    m_pictureWindow = window;
-    window->show();
+    m_fileView->preview();
 }
 
 void frmMain::lstArea_DblClick()
@@ -437,36 +340,10 @@ void frmMain::lstArea_DblClick()
     if (m_browse->currentRow() == -1)
         return;
     const app::InputGuard guard;
-    // Questions and long copies wait in event loops: the list must not be replaced meanwhile.
-    m_browse->stopBackgroundRead();
-    fileops::SortRequest request;
-    request.folder = shownFolder();
-    for (const int row : m_browse->selectedRows())
-        request.names << m_browse->name(row);
-    request.area = lstArea->currentItem() ? lstArea->currentItem()->text() : QString();
-    const QString group = cmbCatalog->currentText();
-    std::ranges::copy_if(lstAreaArchive, std::back_inserter(request.records), [&](const catalogue::AreaRecord &record) {
-        return record.name == request.area && record.group == group;
-    });
-    const bool copy = copyIsDefault();
-    request.how = copy ? fileops::Transfer::Copy : fileops::Transfer::Move;
-    request.prompt = (copy ? m_options.promptCopy : m_options.promptMove) == 1;
-    const int selectedCount = int(request.names.size());
-
-    app::BackgroundTransfer transfers(this, selectedCount);
-    const auto run = [&](const QString &name, const fileops::TransferWork &work) { return transfers.run(name, work); };
-    const auto ask = [](const platform::MessageRequest &question) {
-        return platform::showMessage(question) == platform::MessageAnswer::Ok;
-    };
-    const fileops::SortResult result =
-        fileops::SortCommand(std::move(request), *m_journal, run, ask, showSortFailure).run();
-    if (!result.cancelled.isEmpty())
-        platform::message(QStringLiteral("Sending was cancelled: %1 of %2 files were sent.")
-                              .arg(result.sent())
-                              .arg(selectedCount),
-                          platform::MessageIcon::Information);
+    app::AreaSort sort(*this, this);
+    const QSet<QString> moved = sort.run();
     m_commands->updateUndoActions();
-    dropAndReselect(QSet<QString>(result.moved.cbegin(), result.moved.cend()));
+    dropAndReselect(moved);
 }
 
 bool frmMain::copyIsDefault() const
@@ -479,7 +356,7 @@ void frmMain::setOptions(const settings::Options &options, bool defaultActionRea
     m_options = options;
     if (defaultActionRead)
         statusPanel2->setText(options.moveDefault ? QStringLiteral("Move files") : QStringLiteral("Copy files"));
-    showFileKinds(options.more.moreKinds);
+    showFileKinds(options.more);
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

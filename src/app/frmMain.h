@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CurrentFileView.h"
 #include "app/MainActions.h"
 #include "app/MainCommands.h"
 #include "app/MainLayout.h"
@@ -9,7 +10,6 @@
 #include "settings/SettingsFile.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QSet>
 #include <memory>
 
@@ -41,7 +41,6 @@ class frmMain : public QMainWindow,
 
 public:
     frmMain(frmImage &viewer, frmQuickGroup &palette, QWidget *parent = nullptr);
-    ~frmMain() override;
 
     // The start-up sequence: splash, catalogue, window placement, folder and options.
     void Form_Load();
@@ -57,9 +56,9 @@ public:
     // folder is read again in the background for what other programs changed.
     void dropAndReselect(const QSet<QString> &gone);
     void File1_Click() override;
-    void File1_DblClick();
+    void File1_DblClick() { m_fileView->open(); }
     // Opens the picture window on the active file path when the file list has a current file.
-    void Image1_Click();
+    void Image1_Click() { m_fileView->openPicture(); }
     // Sends every selected file to the double-clicked area of the chosen group.
     void lstArea_DblClick() override;
     void mnuSettings_Click() { m_commands->mnuSettings_Click(); }
@@ -89,9 +88,9 @@ public:
     const settings::Options &options() const override { return m_options; }
     // The full path of the picture last previewed or the file last double-clicked; "" when
     // the last file clicked was no picture.
-    QString activeFilePath() const { return m_activeFilePath; }
-    frmShPics *pictureWindow() const;
-    frmShMovie *movieWindow() const;
+    QString activeFilePath() const { return m_fileView->activeFilePath(); }
+    frmShPics *pictureWindow() const { return m_fileView->pictureWindow(); }
+    frmShMovie *movieWindow() const { return m_fileView->movieWindow(); }
 
     browse::FileListBox *File1;
     browse::DriveListBox *Drive1;
@@ -139,12 +138,11 @@ private:
     void lblGroup_Click(int index);
     void Dir1_Change();
     void showFileListStatus() override;
-    void readAheadAround(int index);
     // After files left the list or were copied: the file that followed the one at remembered
     // becomes current and is shown.
     void reselect(int remembered);
     void File1_Reread(int currentGone);
-    void showFileKinds(bool moreKinds);
+    void showFileKinds(const settings::MoreOptions &more);
     bool copyIsDefault() const;
     QString fullPathOf(const QString &name) const;
 
@@ -156,10 +154,9 @@ private:
     // Made after the client area, so the file list that draws it is deleted first.
     browse::BrowseContext *m_browse;
     app::MainControls m_controls = app::designedMainControls();
-    QString m_activeFilePath;
-    QPointer<frmShPics> m_pictureWindow;
-    QPointer<frmShMovie> m_movieWindow;
     std::unique_ptr<fileops::UndoJournal> m_journal;
     // Made after the journal, so the rename dialog that writes to it ends first.
     std::unique_ptr<app::MainCommands> m_commands;
+    // Last, so the picture and movie windows end before the rest of the window.
+    std::unique_ptr<app::CurrentFileView> m_fileView;
 };

@@ -8,10 +8,11 @@
 
 namespace browse {
 
-void FileListModel::setNames(QStringList names)
+void FileListModel::setNames(QStringList names, QHash<QString, FileUnit> units)
 {
     beginResetModel();
     m_names = std::move(names);
+    m_units = std::move(units);
     endResetModel();
 }
 
@@ -21,16 +22,19 @@ void FileListModel::removeNames(const QSet<QString> &names)
         if (!names.contains(m_names.at(row)))
             continue;
         beginRemoveRows({}, row, row);
+        m_units.remove(m_names.at(row));
         m_names.removeAt(row);
         endRemoveRows();
     }
 }
 
-void FileListModel::insertName(const QString &name)
+void FileListModel::insertName(const QString &name, const FileUnit &unit)
 {
     const int row = int(std::lower_bound(m_names.begin(), m_names.end(), name, comesBefore) - m_names.begin());
     beginInsertRows({}, row, row);
     m_names.insert(row, name);
+    if (unit.members().size() > 1)
+        m_units.insert(name, unit);
     endInsertRows();
 }
 
@@ -41,28 +45,44 @@ int FileListModel::rowCount(const QModelIndex &parent) const
 
 QVariant FileListModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_names.size())
+    if (!index.isValid() || index.row() >= m_names.size())
         return {};
-    return m_names.at(index.row());
+    if (role == RawEndingRole)
+        return m_units.value(m_names.at(index.row())).rawEnding();
+    return role == Qt::DisplayRole ? QVariant(m_names.at(index.row())) : QVariant();
 }
 
 namespace {
 
 struct ListedFolder {
     QStringList names;
+    QHash<QString, FileUnit> units;
     platform::MaybeFailure failure;
 };
 
-ListedFolder listFolder(const QString &path, FileKinds kinds)
+ListedFolder listFolder(const QString &path, FileKinds kinds, bool raw)
 {
     platform::FolderRead read = platform::readFolder(path, platform::EntryKind::File);
-    ListedFolder listed{{}, read.failure};
-    if (!read.failure) {
+    ListedFolder listed{{}, {}, read.failure};
+    if (read.failure)
+        return listed;
+    if (!raw) {
         for (platform::FolderEntry &entry : read.entries) {
             if (entry.kind == platform::EntryKind::File && isListedFileName(entry.name, kinds))
                 listed.names.append(std::move(entry.name));
         }
         sortFileNames(listed.names);
+        return listed;
+    }
+    QStringList files;
+    for (platform::FolderEntry &entry : read.entries) {
+        if (entry.kind == platform::EntryKind::File)
+            files.append(std::move(entry.name));
+    }
+    for (FileUnit &unit : fileUnits(files, kinds, true)) {
+        listed.names.append(unit.name);
+        if (unit.members().size() > 1)
+            listed.units.insert(unit.name, std::move(unit));
     }
     return listed;
 }
@@ -83,8 +103,8 @@ platform::MaybeFailure BrowseContext::setPath(const QString &path)
 platform::MaybeFailure BrowseContext::refresh()
 {
     ++m_generation;
-    ListedFolder listed = listFolder(m_path, m_kinds);
-    m_model.setNames(std::move(listed.names));
+    ListedFolder listed = listFolder(m_path, m_kinds, m_raw);
+    m_model.setNames(std::move(listed.names), std::move(listed.units));
     return listed.failure;
 }
 
@@ -97,9 +117,28 @@ void BrowseContext::removeNames(const QSet<QString> &names)
 
 void BrowseContext::renameEntry(const QString &from, const QString &to)
 {
+    FileUnit unit = m_model.units().value(from);
     removeNames({from});
-    if (isListedFileName(to, m_kinds))
-        m_model.insertName(to);
+    if (!isListedFileName(to, m_kinds) && !(m_raw && isRawName(to)))
+        return;
+    if (!unit.name.isEmpty()) {
+        unit.raw = unit.raw.isEmpty() ? QString() : renamedMember(unit.raw, from, to);
+        for (QString &sidecar : unit.sidecars)
+            sidecar = renamedMember(sidecar, from, to);
+        unit.name = to;
+    }
+    m_model.insertName(to, unit);
+}
+
+bool BrowseContext::isPicture(const QString &name) const
+{
+    return isPictureName(name, m_kinds) || (m_raw && isRawName(name));
+}
+
+QStringList BrowseContext::companions(const QString &name) const
+{
+    const auto unit = m_model.units().find(name);
+    return unit == m_model.units().end() ? QStringList() : unit->members().mid(1);
 }
 
 void BrowseContext::refreshInBackground()
@@ -110,21 +149,21 @@ void BrowseContext::refreshInBackground()
         watcher->deleteLater();
         // A folder that cannot be read is left to the next read that reports it.
         if (generation == m_generation && !watcher->result().failure)
-            applyReread(watcher->result().names);
+            applyReread(watcher->result().names, watcher->result().units);
     });
-    watcher->setFuture(QtConcurrent::run(listFolder, m_path, m_kinds));
+    watcher->setFuture(QtConcurrent::run(listFolder, m_path, m_kinds, m_raw));
 }
 
-void BrowseContext::applyReread(const QStringList &names)
+void BrowseContext::applyReread(const QStringList &names, const QHash<QString, FileUnit> &units)
 {
-    if (names == m_model.names())
+    if (names == m_model.names() && units == m_model.units())
         return;
     const int current = currentRow();
     const QString currentFile = currentName();
     QSet<QString> selected;
     for (const int row : selectedRows())
         selected.insert(name(row));
-    m_model.setNames(names);
+    m_model.setNames(names, units);
     int kept = -1;
     for (int row = 0; row < count(); ++row) {
         if (selected.contains(name(row)))

@@ -1,34 +1,42 @@
 #pragma once
 
 #include "browse/FileListRules.h"
+#include "browse/FileUnits.h"
 #include "platform/Failure.h"
 
 #include <QAbstractListModel>
+#include <QHash>
 #include <QItemSelectionModel>
 #include <QSet>
 #include <QStringList>
 
 namespace browse {
 
-// The names of one folder's pictures and movies, for a list view.
+// The names of one folder's pictures and movies, for a list view, and the files that go with
+// some of them (kept apart: most files have none).
 class FileListModel : public QAbstractListModel {
     Q_OBJECT
 
 public:
+    // The ending of a pair's RAW file, shown after the name.
+    static constexpr int RawEndingRole = Qt::UserRole;
+
     using QAbstractListModel::QAbstractListModel;
 
-    void setNames(QStringList names);
+    void setNames(QStringList names, QHash<QString, FileUnit> units = {});
     // Removes single rows, which a view follows far faster than a reset of a long list.
     void removeNames(const QSet<QString> &names);
     // Adds one row where the list's order puts it.
-    void insertName(const QString &name);
+    void insertName(const QString &name, const FileUnit &unit = {});
     const QStringList &names() const { return m_names; }
+    const QHash<QString, FileUnit> &units() const { return m_units; }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
 
 private:
     QStringList m_names;
+    QHash<QString, FileUnit> m_units; // by name, those with more than one member
 };
 
 // What the user browses: the files of one folder, the current file (the one with the focus) and
@@ -63,6 +71,13 @@ public:
     // Which kinds of files the list shows; takes effect with the next read of the folder.
     void setFileKinds(FileKinds kinds) { m_kinds = kinds; }
     FileKinds fileKinds() const { return m_kinds; }
+    // Also camera RAW files, and pairs kept together; with the next read too.
+    void setRawFiles(bool raw) { m_raw = raw; }
+    bool rawFiles() const { return m_raw; }
+    // A listed file shown as a picture: one of the kinds, or a RAW file's preview.
+    bool isPicture(const QString &name) const;
+    // The files that go wherever the listed one goes, in a fixed order.
+    QStringList companions(const QString &name) const;
 
     int count() const { return int(m_model.names().size()); }
     QString name(int row) const { return m_model.names().at(row); }
@@ -94,7 +109,7 @@ signals:
     void reread(int currentGone);
 
 private:
-    void applyReread(const QStringList &names);
+    void applyReread(const QStringList &names, const QHash<QString, FileUnit> &units);
     void choose(int row);
 
     FileListModel m_model;
@@ -103,6 +118,7 @@ private:
     quint64 m_generation = 0;
     QString m_path;
     FileKinds m_kinds = FileKinds::Classic;
+    bool m_raw = false;
 };
 
 } // namespace browse

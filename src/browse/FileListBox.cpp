@@ -1,8 +1,39 @@
 #include "browse/FileListBox.h"
 
+#include <QApplication>
 #include <QKeyEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
 
 namespace browse {
+
+namespace {
+
+// Draws a pair's RAW ending right after the picture's name, in the secondary text colour.
+class FileListDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        const QString ending = index.data(FileListModel::RawEndingRole).toString();
+        if (ending.isEmpty())
+            return;
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        const QStyle *style = item.widget ? item.widget->style() : QApplication::style();
+        QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &item, item.widget);
+        text.setLeft(text.left() + item.fontMetrics.horizontalAdvance(item.text + QLatin1Char(' ')));
+        painter->save();
+        const bool selected = option.state.testFlag(QStyle::State_Selected);
+        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::PlaceholderText));
+        painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter, ending);
+        painter->restore();
+    }
+};
+
+} // namespace
 
 FileListBox::FileListBox(BrowseContext &context, QWidget *parent)
     : QListView(parent)
@@ -14,6 +45,7 @@ FileListBox::FileListBox(BrowseContext &context, QWidget *parent)
     setSelectionModel(context.selectionModel());
     delete own;
     setUniformItemSizes(true);
+    setItemDelegate(new FileListDelegate(this));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(this, &QAbstractItemView::clicked, this, &FileListBox::Click);

@@ -183,4 +183,9 @@ bool settleInterrupted(JournalStacks &stacks)
     return settled || stacks.done != done || stacks.undone != undone;
 }
 
+bool isUnderTemporaryName(const JournalFile &file)
+{
+    return std::ranges::any_of(file.temporaries, [](const QByteArray &path) { return identityOf(path).has_value(); });
+}
+
 } // namespace fileops

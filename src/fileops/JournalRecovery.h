@@ -9,4 +9,7 @@ namespace fileops {
 // ours whose bytes are not also somewhere else. True when the stacks changed.
 bool settleInterrupted(JournalStacks &stacks);
 
+// A rename that could neither finish nor go back leaves the file under our temporary name.
+bool isUnderTemporaryName(const JournalFile &file);
+
 } // namespace fileops

@@ -45,20 +45,30 @@ bool SortCommand::sendEverywhere(const QString &name)
 
 bool SortCommand::send(const QString &name, const QString &areaPath)
 {
-    const QString target = platform::joinPath(areaPath, name);
-    const NameLookup existing = m_areaNames.find(areaPath, name);
-    platform::MaybeFailure failure = existing.found ? platform::Failure::fromErrno(EEXIST) : existing.failure;
+    const QStringList members = QStringList{name} + m_request.companions.value(name);
+    QList<UnitMember> unit;
+    for (const QString &member : members)
+        unit.append({platform::joinPath(m_request.folder, member), platform::joinPath(areaPath, member)});
+    // Every member's name is checked before the first one goes.
+    QString target;
+    platform::MaybeFailure failure;
+    for (qsizetype i = 0; i < members.size() && !failure; ++i) {
+        const NameLookup existing = m_areaNames.find(areaPath, members[i]);
+        failure = existing.found ? platform::Failure::fromErrno(EEXIST) : existing.failure;
+        target = unit[i].target;
+    }
     if (!failure) {
-        const QString source = platform::joinPath(m_request.folder, name);
         // Holds the runner to its promise to return only once the journal is ours again.
         std::atomic<bool> writing = false;
+        qsizetype failedMember = 0;
         failure = m_run(name, [&](const TransferProgress &progress) {
             writing = true;
-            platform::MaybeFailure done = m_journal.transfer(source, target, m_request.how, progress);
+            platform::MaybeFailure done = m_journal.transfer(unit, m_request.how, progress, &failedMember);
             writing = false;
             return done;
         });
         Q_ASSERT_X(!writing, "SortCommand", "the runner returned while the journal was being written");
+        target = unit[failedMember].target;
     }
     if (failure && failure->kind == platform::FailureKind::Cancelled)
         return false;
@@ -66,7 +76,8 @@ bool SortCommand::send(const QString &name, const QString &areaPath)
         m_report(m_result.failed.emplace_back(SortFailure{name, target, *failure}));
         return true;
     }
-    m_areaNames.add(areaPath, name);
+    for (const QString &member : members)
+        m_areaNames.add(areaPath, member);
     (m_request.how == Transfer::Copy ? m_result.copied : m_result.moved).append(name);
     return true;
 }

@@ -5,6 +5,7 @@
 #include "fileops/FileTransfer.h"
 #include "platform/MessageBox.h"
 
+#include <QHash>
 #include <QList>
 #include <QStringList>
 #include <functional>
@@ -17,6 +18,8 @@ class UndoJournal;
 struct SortRequest {
     QString folder;
     QStringList names; // in list order
+    // The files that go with a listed one, all or none: its RAW file, the editors' files.
+    QHash<QString, QStringList> companions;
     QString area;      // its name, for the step to undo
     // The records of that name in the chosen group; a name listed twice sends each file to each.
     catalogue::AreaArchive records;
@@ -26,8 +29,8 @@ struct SortRequest {
 
 // A file that did not reach an area folder, reported as soon as it failed.
 struct SortFailure {
-    QString name;
-    QString target;
+    QString name; // the listed file
+    QString target; // of the file that failed: the listed one or one that goes with it
     // FileAlreadyExists when the folder holds the name in any letter case.
     platform::Failure failure;
 };

@@ -13,6 +13,12 @@
 
 namespace fileops {
 
+// Where one file of a unit goes (the trash chooses the target itself).
+struct UnitMember {
+    QString source;
+    QString target;
+};
+
 // The outcome of an undo or redo: the files put in place, and the ones refused with why.
 struct UndoResult {
     QStringList restored; // full paths, where the files are now
@@ -41,12 +47,22 @@ public:
     std::optional<QString> load();
 
     void beginStep(StepKind kind, const QString &area = {});
-    // The file commands, recorded in the current step.
+    // The file commands, recorded in the current step. A unit is files that go together (a RAW
+    // file and the picture of the same shot, the editors' files beside them): when one of them
+    // fails, those already sent come back, so a unit is never split; failedMember tells which.
+    platform::MaybeFailure transfer(const QList<UnitMember> &unit, Transfer how, const TransferProgress &progress = {},
+                                    qsizetype *failedMember = nullptr);
     platform::MaybeFailure transfer(const QString &source, const QString &target, Transfer how,
-                                    const TransferProgress &progress = {});
-    platform::MaybeFailure trash(const QString &path);
-    platform::MaybeFailure rename(const QString &from, const QString &to);
+                                    const TransferProgress &progress = {})
+    {
+        return transfer({{source, target}}, how, progress);
+    }
     void endStep();
+    // A step of its own: the files of a unit to the trash, or renamed.
+    platform::MaybeFailure trash(const QStringList &unit, qsizetype *failedMember = nullptr);
+    platform::MaybeFailure trash(const QString &path) { return trash(QStringList{path}); }
+    platform::MaybeFailure rename(const QList<UnitMember> &unit, qsizetype *failedMember = nullptr);
+    platform::MaybeFailure rename(const QString &from, const QString &to) { return rename({{from, to}}); }
 
     bool canUndo() const { return !m_stacks.done.isEmpty(); }
     bool canRedo() const { return !m_stacks.undone.isEmpty(); }
@@ -72,6 +88,13 @@ private:
     // A new command's first file is in place: what was undone can no longer be redone.
     void forgetRedo();
     void trim();
+    // Takes back the files of the step under way from index on, the newest first. One that cannot
+    // come back stays in the step, to be undone with it.
+    void retract(qsizetype from);
+    // Records each member's operation; on the first failure the members before it are retracted.
+    platform::MaybeFailure actOnUnit(const QList<UnitMember> &unit,
+                                     const std::function<platform::MaybeFailure(JournalFile &, qsizetype)> &act,
+                                     qsizetype *failedMember = nullptr);
     // The step under way, its line written before its first operation; none outside a step.
     JournalStep *current();
     // Records a file about to be acted on as the step's last, and then what became of it.

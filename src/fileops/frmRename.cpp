@@ -1,6 +1,7 @@
 #include "fileops/frmRename.h"
 
 #include "browse/BrowseContext.h"
+#include "fileops/AreaTransfer.h"
 #include "fileops/UndoJournal.h"
 #include "platform/FileNames.h"
 #include "platform/Folders.h"
@@ -72,12 +73,27 @@ void frmRename::cmdRename_Click()
         reportFailure(platform::Failure::fileNotFound(), newPath);
         return;
     }
-    if (const platform::MaybeFailure failure = m_journal.rename(oldPath, newPath)) {
+    // The files that go with it take the new base name, each keeping its own ending; all names
+    // are checked, in any letter case, before the first file is renamed.
+    QList<fileops::UnitMember> unit{{oldPath, newPath}};
+    fileops::AreaNames taken;
+    for (const QString &companion : m_files.companions(m_oldName)) {
+        const QString renamed = browse::renamedMember(companion, m_oldName, newName);
+        const QString renamedPath = platform::joinPath(m_folder, renamed);
+        if (renamed.toCaseFolded() != companion.toCaseFolded() && taken.find(m_folder, renamed).found) {
+            reportFailure(platform::Failure{platform::FailureKind::FileAlreadyExists, QString()}, renamedPath);
+            return;
+        }
+        unit.append({platform::joinPath(m_folder, companion), renamedPath});
+    }
+    qsizetype failedMember = 0;
+    if (const platform::MaybeFailure failure = m_journal.rename(unit, &failedMember)) {
+        const fileops::UnitMember &failed = unit.at(failedMember);
         // Another program took the file away meanwhile: that is no fault of the new name.
-        if (failure->kind == platform::FailureKind::FileNotFound && !platform::entryExists(oldPath))
+        if (failure->kind == platform::FailureKind::FileNotFound && !platform::entryExists(failed.source))
             platform::showFailure(*failure);
         else
-            reportFailure(*failure, newPath);
+            reportFailure(*failure, failed.target);
         return;
     }
     // The list follows at once; the folder is read again in the background.
@@ -92,8 +108,10 @@ void frmRename::reportFailure(const platform::Failure &failure, const QString &n
 {
     if (failure.kind == platform::FailureKind::FileNotFound)
         platform::message(newPath + QStringLiteral(" is not a valid filename"), platform::MessageIcon::Critical);
-    else if (failure.kind == platform::FailureKind::FileAlreadyExists)
+    else if (failure.kind == platform::FailureKind::FileAlreadyExists && newPath == platform::joinPath(m_folder, txtNewFilename->text()))
         platform::message(QStringLiteral("The filename already exists"), platform::MessageIcon::Critical);
+    else if (failure.kind == platform::FailureKind::FileAlreadyExists)
+        platform::message(QStringLiteral("The filename already exists: ") + newPath, platform::MessageIcon::Critical);
     else
         platform::showFailure(failure);
 }

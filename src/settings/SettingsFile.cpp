@@ -3,6 +3,8 @@
 #include "platform/ProgramDirectory.h"
 #include "platform/TextFile.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <optional>
 
@@ -127,7 +129,13 @@ platform::MaybeFailure writeSettingsFile(const Options &options)
 
 namespace {
 
-const QString kMoreKindsKey = QStringLiteral("MoreKinds=");
+// The switches the file holds, each a "Key=0" or "Key=1" line.
+struct MoreSwitch {
+    QLatin1StringView key;
+    bool MoreOptions::*value;
+};
+constexpr std::array<MoreSwitch, 2> kMoreSwitches{{{QLatin1StringView("MoreKinds="), &MoreOptions::moreKinds},
+                                                   {QLatin1StringView("RawFiles="), &MoreOptions::rawFiles}}};
 
 } // namespace
 
@@ -135,8 +143,10 @@ MoreOptions moreOptionsFromLines(const QStringList &lines)
 {
     MoreOptions options;
     for (const QString &line : lines) {
-        if (line.startsWith(kMoreKindsKey))
-            options.moreKinds = line.mid(kMoreKindsKey.size()).trimmed() == QLatin1String("1");
+        for (const MoreSwitch &option : kMoreSwitches) {
+            if (line.startsWith(option.key))
+                options.*option.value = QStringView(line).mid(option.key.size()).trimmed() == QLatin1String("1");
+        }
     }
     return options;
 }
@@ -145,10 +155,12 @@ QStringList moreOptionsLines(const QStringList &lines, const MoreOptions &option
 {
     QStringList kept;
     for (const QString &line : lines) {
-        if (!line.startsWith(kMoreKindsKey))
+        if (std::ranges::none_of(kMoreSwitches, [&](const MoreSwitch &option) { return line.startsWith(option.key); }))
             kept << line;
     }
-    return kept << kMoreKindsKey + (options.moreKinds ? QLatin1Char('1') : QLatin1Char('0'));
+    for (const MoreSwitch &option : kMoreSwitches)
+        kept << option.key + (options.*option.value ? QLatin1Char('1') : QLatin1Char('0'));
+    return kept;
 }
 
 MoreOptions readMoreOptions()

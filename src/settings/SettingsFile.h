@@ -14,6 +14,7 @@ inline const QString kSettingsFileName = QStringLiteral("SETTINGS.INI");
 inline constexpr QLatin1StringView kMoreSettingsFileName("SHELFMASTER.INI");
 struct MoreOptions {
     bool moreKinds = false; // also list today's picture and movie files
+    bool rawFiles = false;  // also list camera RAW files, and keep RAW+picture pairs together
 
     bool operator==(const MoreOptions &) const = default;
 };

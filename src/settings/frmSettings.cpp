@@ -109,6 +109,10 @@ QWidget *frmSettings::createOptionsTab()
                              "Also list today's picture and movie files (PNG, WebP, TIFF, HEIC, AVIF, MP4, MKV, "
                              "WebM, 3GP, M4V)")),
                          "chkMoreKinds");
+    chkRawFiles = named(new QCheckBox(QStringLiteral(
+                            "Also list camera RAW files (CR2, CR3, NEF, ARW, RAF, ORF, RW2, DNG, PEF, SRW) and keep "
+                            "RAW+JPEG pairs together")),
+                        "chkRawFiles");
     auto *files = new QGridLayout(frmFile);
     files->addWidget(picRecycleBin, 0, 0);
     files->addWidget(chkDeleteRecycle, 0, 1);
@@ -116,6 +120,7 @@ QWidget *frmSettings::createOptionsTab()
     files->addWidget(optMoveDefault, 2, 1);
     // The long option spans an extra column that takes the width, so the others keep theirs.
     files->addWidget(chkMoreKinds, 3, 0, 1, 3);
+    files->addWidget(chkRawFiles, 4, 0, 1, 3);
     files->setColumnStretch(2, 1);
 
     frmPrompt = named(new QGroupBox(QStringLiteral("Prompt")), "frmPrompt");
@@ -189,6 +194,7 @@ Options frmSettings::options() const
     options.moveDefault = optMoveDefault->isChecked();
     options.deleteRecycle = checkBoxValue(chkDeleteRecycle);
     options.more.moreKinds = chkMoreKinds->isChecked();
+    options.more.rawFiles = chkRawFiles->isChecked();
     return options;
 }
 
@@ -203,6 +209,7 @@ void frmSettings::setOptions(const Options &options)
     (options.moveDefault ? optMoveDefault : optCopyDefault)->setChecked(true);
     setCheckBoxValue(chkDeleteRecycle, options.deleteRecycle);
     chkMoreKinds->setChecked(options.more.moreKinds);
+    chkRawFiles->setChecked(options.more.rawFiles);
 }
 
 void frmSettings::ReadSettings()

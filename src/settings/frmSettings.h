@@ -42,6 +42,7 @@ public:
     QLabel *picRecycleBin;
     QCheckBox *chkDeleteRecycle;
     QCheckBox *chkMoreKinds;
+    QCheckBox *chkRawFiles;
     QRadioButton *optCopyDefault;
     QRadioButton *optMoveDefault;
     QGroupBox *frmPrompt;

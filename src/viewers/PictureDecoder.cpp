@@ -1,10 +1,13 @@
 #include "viewers/PictureDecoder.h"
 
 #include "platform/FileNames.h"
+#include "browse/FileUnits.h"
 #include "viewers/HeifDecoder.h"
+#include "viewers/RawPreview.h"
+
+#include <QBuffer>
 
 #include <QFile>
-#include <QImageReader>
 #include <cerrno>
 #include <fcntl.h>
 #include <mutex>
@@ -75,6 +78,13 @@ DecodedPicture outOfMemory()
             platform::Failure{platform::FailureKind::OutOfMemory, QStringLiteral("Out of memory")}};
 }
 
+// For pictures that cannot be decoded reduced: scaled down to the bound after decoding.
+QImage reducedTo(const QImage &image, QSize bound)
+{
+    const bool larger = bound.isValid() && (image.width() > bound.width() || image.height() > bound.height());
+    return larger ? image.scaled(bound, Qt::KeepAspectRatio, Qt::SmoothTransformation) : image;
+}
+
 DecodedPicture failed(const HeifFile &file)
 {
     return file.outOfMemory() ? outOfMemory() : DecodedPicture{QImage(), QSize(), invalid(file.error())};
@@ -132,10 +142,7 @@ DecodedPicture PictureDecoder::decodeHeif(const QString &path, QSize bound) cons
     const QImage image = file.decode();
     if (image.isNull())
         return failed(file);
-    DecodedPicture picture{image, image.size(), std::nullopt};
-    if (bound.isValid() && (image.width() > bound.width() || image.height() > bound.height()))
-        picture.image = image.scaled(bound, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    return picture;
+    return {reducedTo(image, bound), image.size(), std::nullopt};
 }
 
 DecodedPicture PictureDecoder::decode(const QString &path, QSize bound) const
@@ -145,6 +152,8 @@ DecodedPicture PictureDecoder::decode(const QString &path, QSize bound) const
         return picture;
     if (isHeifName(path))
         return decodeHeif(path, bound);
+    if (browse::isRawName(path))
+        return decodeRaw(path, bound);
     // Opened by its bytes, so names that are not valid UTF-8 load too.
     const int fd = ::open(platform::encodeFileName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -155,9 +164,36 @@ DecodedPicture PictureDecoder::decode(const QString &path, QSize bound) const
     file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     QImageReader reader(&file);
     reader.setAutoTransform(true);
+    return read(reader, bound);
+}
 
+// A RAW file shows the preview the camera embedded, decoded as any JPEG and turned upright.
+DecodedPicture PictureDecoder::decodeRaw(const QString &path, QSize bound) const
+{
+    const RawPreview preview = readRawPreview(path);
+    if (!preview.error.isEmpty())
+        return {QImage(), QSize(), invalid(preview.error)};
+    if (!preview.pixels.isNull()) {
+        const QImage image = preview.pixels.transformed(preview.upright);
+        return {reducedTo(image, bound), image.size(), std::nullopt};
+    }
+    QBuffer buffer;
+    buffer.setData(preview.jpeg);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(false);
+    DecodedPicture picture = read(reader, bound, preview.upright);
+    picture.image = picture.image.transformed(preview.upright);
+    return picture;
+}
+
+// upright: the turn applied after decoding, when the reader does not apply one itself.
+DecodedPicture PictureDecoder::read(QImageReader &reader, QSize bound, const QTransform &upright) const
+{
+    DecodedPicture picture;
     const QSize stored = reader.size();
-    const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+    const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90) ||
+                        upright.m12() != 0;
     picture.fullSize = turned ? stored.transposed() : stored;
     if (bound.isValid() && stored.isValid() &&
         (picture.fullSize.width() > bound.width() || picture.fullSize.height() > bound.height())) {

@@ -3,6 +3,7 @@
 #include "platform/Failure.h"
 
 #include <QImage>
+#include <QImageReader>
 #include <QMutex>
 #include <QString>
 #include <QWaitCondition>
@@ -82,6 +83,8 @@ public:
 
 private:
     DecodedPicture decodeHeif(const QString &path, QSize bound) const;
+    DecodedPicture decodeRaw(const QString &path, QSize bound) const;
+    DecodedPicture read(QImageReader &reader, QSize bound, const QTransform &upright = {}) const;
     DecodeBudget::Reservation reserve(qint64 bytes) const;
 
     WhenBusy m_whenBusy;

@@ -1,16 +1,17 @@
 // Preloaded into the fault-injection tests: makes a chosen call fail with a chosen error at its
-// n-th use (or stops the process there, as a crash would), and can make one folder ignore letter
-// case as FAT does. The tests drive it through
-// the faultshim_* functions, found with dlsym.
+// n-th use (or stops the process there, as a crash would), slows large writes down as a slow
+// stick does, and can make one folder ignore letter case as FAT does. The tests drive it through
+// the faultshim_* functions.
 #include <cerrno>
-#include <cstdarg>
-#include <cstring>
-#include <dirent.h>
 #include <csignal>
+#include <cstdarg>
+#include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
-#include <strings.h>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -27,13 +28,6 @@ struct Fault {
 std::vector<Fault> g_faults;
 int g_delayMs = 0;
 size_t g_delayFromBytes = 0;
-
-// Slows large writes down, as a slow USB stick does.
-void delayLarge(size_t size)
-{
-    if (g_delayMs > 0 && size >= g_delayFromBytes)
-        ::usleep(useconds_t(g_delayMs) * 1000);
-}
 int g_errnoAfterNew = 0;
 size_t g_copyChunk = 0;
 std::string g_caseFolder;
@@ -41,25 +35,23 @@ std::string g_caseFolder;
 // The error that stands for a crash: the process is killed before the call.
 constexpr int kKill = -1;
 
-// The calls after which a crash leaves the disk in another state; armed as "step".
-bool changesTheDisk(const std::string &call)
+bool failNow(std::string_view call)
 {
-    return call == "fsync" || call == "rename" || call == "renameat2" || call == "link" || call == "unlink" ||
-           call == "copy_file_range";
-}
-
-bool failNow(const char *call)
-{
+    // The calls after which a crash leaves the disk in another state; armed as "step".
+    const bool changesTheDisk = call == "fsync" || call == "rename" || call == "renameat2" || call == "link" || call == "unlink" || call == "copy_file_range";
     for (Fault &fault : g_faults) {
-        const bool matches = fault.call == call || (fault.call == "step" && changesTheDisk(call));
-        if (matches && ++fault.count == fault.nth) {
-            if (fault.error == kKill)
-                ::raise(SIGKILL);
+        if ((fault.call == call || (fault.call == "step" && changesTheDisk)) && ++fault.count == fault.nth) {
+            if (fault.error == kKill) ::raise(SIGKILL);
             errno = fault.error;
             return true;
         }
     }
     return false;
+}
+
+void delayLarge(size_t size)
+{
+    if (g_delayMs > 0 && size >= g_delayFromBytes) ::usleep(useconds_t(g_delayMs) * 1000);
 }
 
 template <class Function>
@@ -68,63 +60,57 @@ Function real(const char *name)
     return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
 }
 
-// In the case-folding folder, the entry whose name equals name's last part in any letter case.
+// In the case-folding folder, the entry whose name equals the path's last part in any letter
+// case (another one than itself if asked); empty elsewhere or when there is none.
 std::string foldedMatch(const char *path, bool otherThanItself)
 {
     const std::string p(path);
     const std::size_t slash = p.rfind('/');
-    if (g_caseFolder.empty() || slash == std::string::npos || p.substr(0, slash) != g_caseFolder)
-        return {};
+    if (g_caseFolder.empty() || slash == std::string::npos || p.substr(0, slash) != g_caseFolder) return {};
     const std::string name = p.substr(slash + 1);
-    DIR *folder = ::opendir(g_caseFolder.c_str());
-    if (!folder)
-        return {};
     std::string found;
-    while (const dirent *entry = ::readdir(folder)) {
-        if (::strcasecmp(entry->d_name, name.c_str()) == 0 && (!otherThanItself || name != entry->d_name)) {
-            found = g_caseFolder + '/' + entry->d_name;
-            break;
+    if (DIR *folder = ::opendir(g_caseFolder.c_str())) {
+        while (const dirent *entry = ::readdir(folder)) {
+            if (found.empty() && ::strcasecmp(entry->d_name, name.c_str()) == 0 && (!otherThanItself || name != entry->d_name))
+                found = g_caseFolder + '/' + entry->d_name;
         }
+        ::closedir(folder);
     }
-    ::closedir(folder);
     return found;
 }
 
 // Creating a name that another letter case already holds finds that entry.
 bool takenInAnyCase(const char *path)
 {
-    if (::access(path, F_OK) == 0)
-        return false;
-    return !foldedMatch(path, true).empty();
+    if (::access(path, F_OK) == 0 || foldedMatch(path, true).empty()) return false;
+    errno = EEXIST;
+    return true;
 }
 
 const char *folded(const char *path, std::string &storage)
 {
-    if (::access(path, F_OK) == 0)
-        return path;
+    if (::access(path, F_OK) == 0) return path;
     storage = foldedMatch(path, false);
     return storage.empty() ? path : storage.c_str();
 }
 
-int openWith(const char *name, int dirfd, const char *path, int flags, mode_t mode)
+// open, or openat when given a folder.
+int openWith(std::optional<int> dirfd, const char *path, int flags, va_list arguments)
 {
-    if (failNow("open"))
-        return -1;
-    if ((flags & O_CREAT) && (flags & O_EXCL) && takenInAnyCase(path)) {
-        errno = EEXIST;
-        return -1;
-    }
+    const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? mode_t(va_arg(arguments, int)) : 0;
     std::string storage;
-    if (!(flags & O_CREAT))
-        path = folded(path, storage);
-    if (dirfd == AT_FDCWD && std::strcmp(name, "open") == 0)
-        return real<int (*)(const char *, int, ...)>(name)(path, flags, mode);
-    return real<int (*)(int, const char *, int, ...)>(name)(dirfd, path, flags, mode);
+    if (failNow("open") || ((flags & O_CREAT) && (flags & O_EXCL) && takenInAnyCase(path))) return -1;
+    if (!(flags & O_CREAT)) path = folded(path, storage);
+    if (!dirfd) return real<int (*)(const char *, int, ...)>("open")(path, flags, mode);
+    return real<int (*)(int, const char *, int, ...)>("openat")(*dirfd, path, flags, mode);
 }
 
-mode_t modeOf(int flags, va_list &arguments)
+// Looking a name up in the case-folding folder finds it in any letter case.
+template <class Info>
+int lookUp(const char *name, const char *path, Info *info)
 {
-    return (flags & (O_CREAT | O_TMPFILE)) ? mode_t(va_arg(arguments, int)) : 0;
+    std::string storage;
+    return real<int (*)(const char *, Info *)>(name)(folded(path, storage), info);
 }
 
 } // namespace
@@ -134,23 +120,14 @@ extern "C" {
 // Adds a failure: the nth use of call from now on fails with error; error -1 kills the process
 // before that call; error 0 makes copy_file_range end early, as some kernels do, and read end
 // early, as with a file cut short meanwhile. The call "step" is any call that changes the disk.
-void faultshim_arm(const char *call, int error, int nth)
-{
-    g_faults.push_back({call, error, nth, 0});
-}
-
-void faultshim_disarm()
-{
-    g_faults.clear();
-}
+void faultshim_arm(const char *call, int error, int nth) { g_faults.push_back({call, error, nth, 0}); }
+void faultshim_disarm() { g_faults.clear(); }
 
 // How often an armed call was made since it was armed.
 int faultshim_calls(const char *call)
 {
-    for (const Fault &fault : g_faults) {
-        if (fault.call == call)
-            return fault.count;
-    }
+    for (const Fault &fault : g_faults)
+        if (fault.call == call) return fault.count;
     return -1;
 }
 
@@ -160,26 +137,21 @@ void faultshim_slow(int ms, size_t fromBytes)
     g_delayMs = ms;
     g_delayFromBytes = fromBytes;
 }
-
 // From now on copy_file_range copies at most bytes at a time (0: as asked), as some file
 // systems do; each call is a point a crash can come between.
-void faultshim_copy_chunk(size_t bytes)
-{
-    g_copyChunk = bytes;
-}
-
-void faultshim_casefold(const char *folder)
-{
-    g_caseFolder = folder ? folder : "";
-}
+void faultshim_copy_chunk(size_t bytes) { g_copyChunk = bytes; }
+void faultshim_casefold(const char *folder) { g_caseFolder = folder ? folder : ""; }
+// From now on every allocation by operator new leaves errno set to error (0: as it was), as
+// an allocator may on success.
+void faultshim_errno_after_new(int error) { g_errnoAfterNew = error; }
 
 int open(const char *path, int flags, ...)
 {
     va_list arguments;
     va_start(arguments, flags);
-    const mode_t mode = modeOf(flags, arguments);
+    const int fd = openWith(std::nullopt, path, flags, arguments);
     va_end(arguments);
-    return openWith("open", AT_FDCWD, path, flags, mode);
+    return fd;
 }
 
 // The same function under its large-file name.
@@ -189,142 +161,66 @@ int openat(int dirfd, const char *path, int flags, ...)
 {
     va_list arguments;
     va_start(arguments, flags);
-    const mode_t mode = modeOf(flags, arguments);
+    const int fd = openWith(dirfd, path, flags, arguments);
     va_end(arguments);
-    return openWith("openat", dirfd, path, flags, mode);
+    return fd;
 }
 
 ssize_t read(int fd, void *buffer, size_t size)
 {
-    if (failNow("read"))
-        return errno == 0 ? 0 : -1;
+    if (failNow("read")) return errno == 0 ? 0 : -1;
     return real<ssize_t (*)(int, void *, size_t)>("read")(fd, buffer, size);
 }
 
 ssize_t write(int fd, const void *buffer, size_t size)
 {
-    if (failNow("write"))
-        return -1;
+    if (failNow("write")) return -1;
     delayLarge(size);
     return real<ssize_t (*)(int, const void *, size_t)>("write")(fd, buffer, size);
 }
 
 ssize_t copy_file_range(int in, off64_t *inOffset, int out, off64_t *outOffset, size_t size, unsigned flags)
 {
-    if (failNow("copy_file_range"))
-        return errno == 0 ? 0 : -1;
-    if (g_copyChunk > 0 && size > g_copyChunk)
-        size = g_copyChunk;
+    if (failNow("copy_file_range")) return errno == 0 ? 0 : -1;
+    size = g_copyChunk > 0 && size > g_copyChunk ? g_copyChunk : size;
     delayLarge(size);
-    return real<ssize_t (*)(int, off64_t *, int, off64_t *, size_t, unsigned)>("copy_file_range")(
-        in, inOffset, out, outOffset, size, flags);
-}
-
-int fsync(int fd)
-{
-    if (failNow("fsync"))
-        return -1;
-    return real<int (*)(int)>("fsync")(fd);
-}
-
-int rename(const char *from, const char *to)
-{
-    if (failNow("rename"))
-        return -1;
-    return real<int (*)(const char *, const char *)>("rename")(from, to);
+    return real<ssize_t (*)(int, off64_t *, int, off64_t *, size_t, unsigned)>("copy_file_range")(in, inOffset, out, outOffset, size, flags);
 }
 
 int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned flags)
 {
-    if (failNow("renameat2"))
-        return -1;
-    if ((flags & RENAME_NOREPLACE) && takenInAnyCase(to)) {
-        errno = EEXIST;
-        return -1;
-    }
-    return real<int (*)(int, const char *, int, const char *, unsigned)>("renameat2")(fromDir, from, toDir, to,
-                                                                                     flags);
+    if (failNow("renameat2") || ((flags & RENAME_NOREPLACE) && takenInAnyCase(to))) return -1;
+    return real<int (*)(int, const char *, int, const char *, unsigned)>("renameat2")(fromDir, from, toDir, to, flags);
 }
 
 int link(const char *from, const char *to)
 {
-    if (failNow("link"))
-        return -1;
-    if (takenInAnyCase(to)) {
-        errno = EEXIST;
-        return -1;
-    }
-    return real<int (*)(const char *, const char *)>("link")(from, to);
+    return failNow("link") || takenInAnyCase(to) ? -1 : real<int (*)(const char *, const char *)>("link")(from, to);
 }
 
 int unlink(const char *path)
 {
-    if (failNow("unlink"))
-        return -1;
     std::string storage;
-    return real<int (*)(const char *)>("unlink")(folded(path, storage));
+    return failNow("unlink") ? -1 : real<int (*)(const char *)>("unlink")(folded(path, storage));
 }
 
-int fchmod(int fd, mode_t mode)
-{
-    if (failNow("fchmod"))
-        return -1;
-    return real<int (*)(int, mode_t)>("fchmod")(fd, mode);
-}
+int fsync(int fd) { return failNow("fsync") ? -1 : real<int (*)(int)>("fsync")(fd); }
+int rename(const char *from, const char *to) { return failNow("rename") ? -1 : real<int (*)(const char *, const char *)>("rename")(from, to); }
+int fchmod(int fd, mode_t mode) { return failNow("fchmod") ? -1 : real<int (*)(int, mode_t)>("fchmod")(fd, mode); }
+int futimens(int fd, const struct timespec times[2]) { return failNow("futimens") ? -1 : real<int (*)(int, const struct timespec *)>("futimens")(fd, times); }
+int mkdir(const char *path, mode_t mode) { return failNow("mkdir") ? -1 : real<int (*)(const char *, mode_t)>("mkdir")(path, mode); }
 
-int futimens(int fd, const struct timespec times[2])
-{
-    if (failNow("futimens"))
-        return -1;
-    return real<int (*)(int, const struct timespec *)>("futimens")(fd, times);
-}
-
-int mkdir(const char *path, mode_t mode)
-{
-    if (failNow("mkdir"))
-        return -1;
-    return real<int (*)(const char *, mode_t)>("mkdir")(path, mode);
-}
-
-int stat(const char *path, struct stat *info)
-{
-    std::string storage;
-    return real<int (*)(const char *, struct stat *)>("stat")(folded(path, storage), info);
-}
-
-int stat64(const char *path, struct stat64 *info)
-{
-    std::string storage;
-    return real<int (*)(const char *, struct stat64 *)>("stat64")(folded(path, storage), info);
-}
-
-int lstat(const char *path, struct stat *info)
-{
-    std::string storage;
-    return real<int (*)(const char *, struct stat *)>("lstat")(folded(path, storage), info);
-}
-
-int lstat64(const char *path, struct stat64 *info)
-{
-    std::string storage;
-    return real<int (*)(const char *, struct stat64 *)>("lstat64")(folded(path, storage), info);
-}
-
-// From now on every allocation by operator new leaves errno set to error (0: as it was), as
-// an allocator may on success.
-void faultshim_errno_after_new(int error)
-{
-    g_errnoAfterNew = error;
-}
+int stat(const char *path, struct stat *info) { return lookUp("stat", path, info); }
+int stat64(const char *path, struct stat64 *info) { return lookUp("stat64", path, info); }
+int lstat(const char *path, struct stat *info) { return lookUp("lstat", path, info); }
+int lstat64(const char *path, struct stat64 *info) { return lookUp("lstat64", path, info); }
 
 } // extern "C"
 
 void *operator new(std::size_t size)
 {
-    using New = void *(*)(std::size_t);
-    static const New next = reinterpret_cast<New>(::dlsym(RTLD_NEXT, "_Znwm"));
+    static const auto next = reinterpret_cast<void *(*)(std::size_t)>(::dlsym(RTLD_NEXT, "_Znwm"));
     void *memory = next(size);
-    if (g_errnoAfterNew != 0)
-        errno = g_errnoAfterNew;
+    if (g_errnoAfterNew != 0) errno = g_errnoAfterNew;
     return memory;
 }

@@ -1,13 +1,10 @@
 #include "platform/FileNames.h"
 
-#include <cstdint>
-#include <cstdlib>
-
 // Every byte string a file system may hold as a name decodes and encodes back to its bytes.
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const uchar *data, size_t size)
 {
-    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     if (platform::encodeFileName(platform::decodeFileName(bytes)) != bytes)
-        std::abort();
+        qFatal("a file name did not encode back to its bytes");
     return 0;
 }

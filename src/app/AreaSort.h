@@ -1,0 +1,32 @@
+#pragma once
+
+#include "app/BackgroundTransfer.h"
+#include "fileops/SortCommand.h"
+
+#include <QSet>
+
+namespace app {
+
+class CommandHost;
+
+// A double click on an area: the selected files go to the area chosen in the area list. The
+// progress of the transfers, once shown, stays up until the object ends, so the list is
+// reselected beneath it.
+class AreaSort {
+public:
+    // Stops the list's background read and takes the selected files, the chosen area of the
+    // chosen group and whether to move or copy and ask.
+    AreaSort(CommandHost &host, QWidget *window);
+
+    // Runs once: asks before each file when the options say so, reports each failure as it
+    // happens and a cancellation at the end. Returns the names that left the folder.
+    QSet<QString> run();
+
+private:
+    CommandHost &m_host;
+    fileops::SortRequest m_request;
+    int m_selectedCount;
+    BackgroundTransfer m_transfers;
+};
+
+} // namespace app

@@ -1,0 +1,184 @@
+#include "SettingsFixture.h"
+#include "browse/BrowseContext.h"
+#include "browse/FileListRules.h"
+
+#include <QSignalSpy>
+#include <QThreadPool>
+
+using namespace browse;
+
+namespace {
+
+// The names the context lists, or those of them that are selected.
+QStringList names(const BrowseContext &context, bool selectedOnly = false)
+{
+    QStringList names;
+    for (int row = 0; row < context.count(); ++row)
+        if (!selectedOnly || context.isSelected(row))
+            names << context.name(row);
+    return names;
+}
+
+// Of a, b, c, d (as many as there are) with one current: a change of the list, and the file chosen then.
+struct Reselection { QString change; int files, current; QString chosen; };
+// Of a, b, c (a selected, b current): a change made before or after a read in the background, the selection then
+// (b, when there, still current) and the current file's row reported gone (-2: the read was dropped).
+struct Reread { QString change; QStringList selected; int currentGone = -2; };
+
+} // namespace
+
+Q_DECLARE_METATYPE(Reselection)
+Q_DECLARE_METATYPE(Reread)
+
+class TestBrowse : public QObject {
+    Q_OBJECT
+
+private slots:
+    void fileNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kind"); // by the end of the name (the dot is not looked at), and whether listed
+        const auto rows = [](const char *kind, std::initializer_list<const char *> names) {
+            for (const char *name : names)
+                QTest::newRow(name) << QString(name) << kind;
+        };
+        rows("listed picture", {"a.jpg", "a.JPG", "a.gif", "a.Bmp", "a.Jpeg", "holiday.2024.jpg", "a b.jpg"});
+        rows("listed movie", {"a.mov", "a.mpeg", "a.MPG", "a.avi"});
+        rows("picture", {"ajpg", ".hidden.jpg"});
+        rows("", {"a.png", "a.txt", "a.jpg.txt", "a.jpe", "MSAREA.INI", ""});
+    }
+    void fileNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        QCOMPARE(isListedFileName(name), kind.startsWith("listed"));
+        QCOMPARE(isPictureName(name), kind.endsWith("picture"));
+        QCOMPARE(isMovieName(name), kind.endsWith("movie"));
+    }
+
+    void sortsWithoutRegardToCase()
+    {
+        QStringList names{"b.jpg", "C.jpg", "a.jpg", "B.jpg", "é.jpg", "10.jpg", "A.jpg"};
+        sortFileNames(names);
+        QCOMPARE(names, (QStringList{"10.jpg", "A.jpg", "a.jpg", "B.jpg", "b.jpg", "C.jpg", "é.jpg"}));
+    }
+
+    void statusText_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("root") << 5 << "/" << "5 file(s) - /";
+        QTest::newRow("many") << 100000 << "/big" << "100000 file(s) - /big/";
+        QTest::newRow("empty") << 0 << "/pics" << "<empty>";
+    }
+    void statusText()
+    {
+        QFETCH(int, count);
+        QFETCH(QString, folder);
+        QFETCH(QString, status);
+        QCOMPARE(fileListStatus(count, folder), status);
+    }
+
+    // The file that becomes current after a move or a copy (the current file gone or not), a delete, a rename out of
+    // the list, Space.
+    void reselects_data()
+    {
+        QTest::addColumn<Reselection>("row");
+        QTest::newRow("moved, middle") << Reselection{"move", 4, 1, "c.jpg"};
+        QTest::newRow("moved, last wraps") << Reselection{"move", 4, 3, "a.jpg"};
+        QTest::newRow("moved, only file") << Reselection{"move", 1, 0, ""};
+        QTest::newRow("moved, nothing was current") << Reselection{"move", 4, -1, ""};
+        QTest::newRow("copied, middle advances") << Reselection{"copy", 4, 1, "c.jpg"};
+        QTest::newRow("copied, last stays") << Reselection{"copy", 4, 3, "d.jpg"};
+        QTest::newRow("copied, current gone past the end") << Reselection{"copy, gone", 4, 3, ""};
+        QTest::newRow("deleted, last") << Reselection{"delete", 4, 3, "c.jpg"};
+        QTest::newRow("renamed out of the list, last") << Reselection{"rename", 4, 3, "c.jpg"};
+        QTest::newRow("space, last wraps") << Reselection{"step", 4, 3, "a.jpg"};
+    }
+    void reselects()
+    {
+        QFETCH(Reselection, row);
+        QTemporaryDir folder;
+        BrowseContext context;
+        testsupport::createFiles(folder.path(), QStringList{"a.jpg", "b.jpg", "c.jpg", "d.jpg"}.mid(0, row.files));
+        QVERIFY(!context.setPath(folder.path()));
+        context.select(row.current);
+        const QString name = context.currentName();
+        QSignalSpy shown(&context, &BrowseContext::currentChosen);
+        if (row.change == "rename")
+            context.renameEntry(name, name + ".txt");
+        else if (row.change != "step")
+            context.removeNames(row.change == "copy" ? QSet<QString>() : QSet<QString>{name});
+        const bool copy = row.change.startsWith("copy");
+        // The rule itself too, for what the list cannot show: no index into an empty list.
+        if (row.change == "move" || copy)
+            QCOMPARE(reselectedIndex(row.current, context.count(), copy), int(names(context).indexOf(row.chosen)));
+        if (row.change == "delete")
+            context.reselectAfterDelete(row.current);
+        else if (row.change == "rename")
+            context.reselectAfterRename(row.current);
+        else if (row.change == "step")
+            context.stepToNext();
+        else
+            context.reselectAfterSort(row.current, copy);
+        QCOMPARE(names(context, true), row.chosen.isEmpty() ? QStringList() : QStringList{row.chosen});
+        QCOMPARE(context.currentName(), row.chosen);
+        QCOMPARE(shown.count(), 1);
+    }
+
+    // A read in the background keeps the current file and the selection by name. It is dropped when a newer change
+    // of the list came first: d.jpg, which it found, is gone again.
+    void rereadsInTheBackground_data()
+    {
+        QTest::addColumn<Reread>("row");
+        QTest::newRow("a file added before the current") << Reread{"add", {"a.jpg", "b.jpg"}, -1};
+        QTest::newRow("the current file removed") << Reread{"remove", {"a.jpg"}, 1};
+        QTest::newRow("a newer read") << Reread{"read", {"a.jpg", "b.jpg"}};
+        QTest::newRow("a command acts on the list") << Reread{"stop", {"a.jpg", "b.jpg"}};
+        QTest::newRow("files left the list") << Reread{"drop", {}};
+    }
+    void rereadsInTheBackground()
+    {
+        QFETCH(Reread, row);
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkdir("sub.jpg"));
+        BrowseContext context;
+        testsupport::createFiles(folder.path(), {"b.jpg", "a.jpg", "c.jpg", "notes.txt", ".hidden.jpg"});
+        QVERIFY(!context.setPath(folder.path()));
+        QCOMPARE(names(context), (QStringList{"a.jpg", "b.jpg", "c.jpg"})); // no folder, hidden or other file
+        context.select(0);
+        context.select(1);
+        if (row.change == "remove")
+            QVERIFY(QFile::remove(folder.filePath("b.jpg")));
+        else
+            testsupport::createFiles(folder.path(), {row.change == "add" ? "aa.jpg" : "d.jpg"});
+        QSignalSpy reread(&context, &BrowseContext::reread);
+        context.refreshInBackground();
+        QThreadPool::globalInstance()->waitForDone(); // its result waits in the event queue
+        QFile::remove(folder.filePath("d.jpg"));
+        if (row.change == "read")
+            context.refreshInBackground();
+        else if (row.change == "stop")
+            context.stopBackgroundRead();
+        else if (row.change == "drop")
+            context.removeNames({"a.jpg"});
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(names(context, true), row.selected);
+        QCOMPARE(context.currentName(), row.selected.value(1));
+        QCOMPARE(reread.isEmpty() ? -2 : reread.first().first().toInt(), row.currentGone);
+    }
+
+    void vanishedFolderIsReported()
+    {
+        SettingsFixture f(QStringList{"a.jpg", "b.jpg"});
+        QVERIFY(QDir(f.root()).removeRecursively());
+        f.main().RefreshAndReselect();
+        QCOMPARE(f.harness.messages.shown,
+                 (QList<platform::MessageRequest>{{"Error!", "The path is missing", platform::MessageIcon::Critical}}));
+    }
+};
+
+SHELFMASTER_TEST_MAIN(TestBrowse)
+#include "tst_browse.moc"
