@@ -267,16 +267,24 @@ void MainCommands::ShellDeleteFile(const QString &name)
 {
     const bool toTrash = m_host.options().deleteRecycle == 1;
     const bool confirm = m_host.options().promptDelete == 1;
-    const bool declined = confirm && !platform::confirmDeletion(fullPathOf(name), toTrash);
-    // The files that go with it go too (a pair's RAW file, the editors' files).
+    // The files that go with it go too (a pair's RAW file, the editors' files), and the question
+    // names them.
+    const QStringList companions = m_browse.companions(name);
+    const QString shown = companions.isEmpty() ? fullPathOf(name)
+                                               : fullPathOf(name) + QStringLiteral(" (and ") +
+                                                     companions.join(QStringLiteral(", ")) + QLatin1Char(')');
+    const bool declined = confirm && !platform::confirmDeletion(shown, toTrash);
     QStringList unit{fullPathOf(name)};
-    for (const QString &companion : m_browse.companions(name))
+    for (const QString &companion : companions)
         unit << fullPathOf(companion);
-    // Only a delete to the trash can be undone.
+    // Only a delete to the trash can be undone. For good, the listed file goes last, so that a
+    // failure leaves it listed; and nothing goes unless all of them are there.
     platform::MaybeFailure failure;
     if (!declined && toTrash)
         failure = m_journal.trash(unit);
-    for (qsizetype i = 0; !declined && !toTrash && i < unit.size() && !failure; ++i)
+    if (!declined && !toTrash && !std::ranges::all_of(unit, platform::entryExists))
+        failure = platform::Failure::fileNotFound();
+    for (qsizetype i = unit.size() - 1; !declined && !toTrash && i >= 0 && !failure; --i)
         failure = platform::deleteForGood(unit[i]);
     if (declined || failure)
         platform::message(QStringLiteral("Error occurred!"), platform::MessageIcon::Critical);

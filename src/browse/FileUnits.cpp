@@ -60,35 +60,49 @@ QList<FileUnit> fileUnits(const QStringList &names, FileKinds kinds, bool rawFil
                 units.append({name, {}, {}});
         }
     } else {
+        // Pictures that could pair count even when not listed: with one, a pair would be a guess.
+        const auto listed = [&](const QString &name) {
+            return !name.startsWith(QLatin1Char('.')) && (isListedFileName(name, kinds) || isRawName(name));
+        };
         QHash<QString, QStringList> byBase;
         for (const QString &name : names) {
-            if (isListedFileName(name, kinds) || (isRawName(name) && !name.startsWith(QLatin1Char('.'))))
+            if (listed(name) || (isPairablePicture(name) && !name.startsWith(QLatin1Char('.'))))
                 byBase[foldedBase(name)] << name;
         }
         for (const QStringList &same : std::as_const(byBase)) {
             const auto raw = std::ranges::find_if(same, isRawName);
             const auto picture = std::ranges::find_if(same, isPairablePicture);
-            if (same.size() == 2 && raw != same.end() && picture != same.end())
+            if (same.size() == 2 && raw != same.end() && picture != same.end() && listed(*picture)) {
                 units.append({*picture, *raw, {}});
-            else
-                for (const QString &name : same)
+                continue;
+            }
+            for (const QString &name : same) {
+                if (listed(name))
                     units.append({name, {}, {}});
+            }
         }
-        // A sidecar names a member in full or a unit's base; it joins only a single such unit.
+        // A sidecar names a file in full or by its base; it joins a unit only when no other file
+        // (listed or not) could be the one it names.
         QHash<QString, QList<qsizetype>> hosts;
+        QHash<QString, qsizetype> unitOf;
         for (qsizetype i = 0; i < units.size(); ++i) {
-            QStringList keys{foldedBase(units[i].name)};
             for (const QString &member : units[i].members())
-                keys << member.toCaseFolded();
-            keys.removeDuplicates();
-            for (const QString &key : std::as_const(keys))
-                hosts[key] << i;
+                unitOf.insert(member, i);
+        }
+        for (const QString &name : names) {
+            if (isSidecarName(name))
+                continue;
+            const qsizetype unit = unitOf.value(name, -1);
+            for (const QString &key : {foldedBase(name), name.toCaseFolded()}) {
+                if (!hosts[key].contains(unit))
+                    hosts[key] << unit;
+            }
         }
         for (const QString &name : names) {
             if (!isSidecarName(name))
                 continue;
             const QList<qsizetype> found = hosts.value(foldedBase(name));
-            if (found.size() == 1)
+            if (found.size() == 1 && found.front() >= 0)
                 units[found.front()].sidecars << name;
         }
     }
@@ -104,7 +118,12 @@ QString renamedMember(const QString &member, const QString &unitName, const QStr
         const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
         return dot > 0 ? name.left(dot) : name;
     };
-    return member == unitName ? newName : base(newName) + member.mid(base(unitName).size());
+    if (member == unitName)
+        return newName;
+    // Named after the whole name ("IMG_1.JPG.xmp"), it keeps following it.
+    if (member.startsWith(unitName + QLatin1Char('.'), Qt::CaseInsensitive))
+        return newName + member.mid(unitName.size());
+    return base(newName) + member.mid(base(unitName).size());
 }
 
 } // namespace browse

@@ -94,7 +94,7 @@ bool apply(const QByteArray &line, JournalStacks &stacks)
     if (!step)
         return false;
     JournalFile *file = nullptr;
-    if (f.size() >= 3 && what != "want") {
+    if (f.size() >= 3 && what != "want" && what != "unit") {
         bool ok = false;
         const int index = f[2].toInt(&ok);
         if (!ok || index < 0 || index >= step->files.size())
@@ -112,6 +112,12 @@ bool apply(const QByteArray &line, JournalStacks &stacks)
         if (f.size() == 8)
             wanted.identity = identityFrom(f, 4);
         step->files.append(wanted);
+    } else if (what == "unit" && f.size() == 3) {
+        if (f[2] != QByteArray::number(step->files.size()) || step->openUnit >= 0)
+            return false;
+        step->openUnit = step->files.size();
+    } else if (what == "whole" && f.size() == 2) {
+        step->openUnit = -1;
     } else if (what == "go" && f.size() == 3) {
         file->pending = true;
         file->placed = {};
@@ -177,6 +183,16 @@ QByteArray wantLine(qint64 step, const JournalFile &file)
            identityFields(file.identity);
 }
 
+QByteArray unitLine(qint64 step, qsizetype first)
+{
+    return "unit " + fileKey(step, first);
+}
+
+QByteArray wholeLine(qint64 step)
+{
+    return "whole " + QByteArray::number(step);
+}
+
 QByteArray goLine(qint64 step, qsizetype file)
 {
     return "go " + fileKey(step, file);
@@ -230,8 +246,11 @@ QByteArray serialise(const QList<JournalStep> &done, const QList<JournalStep> &u
     for (const QList<JournalStep> *list : {&done, &undone}) {
         for (const JournalStep &step : *list) {
             bytes += stepLine(step) + '\n';
-            for (qsizetype i = 0; i < step.files.size(); ++i)
+            for (qsizetype i = 0; i < step.files.size(); ++i) {
+                if (i == step.openUnit)
+                    bytes += unitLine(step.id, i) + '\n';
                 bytes += wantLine(step.id, step.files.at(i)) + '\n' + placeLine(step.id, i, step.files.at(i)) + '\n';
+            }
         }
     }
     // Undone last first, so that reading these lines gives the redo order back.

@@ -36,6 +36,8 @@ struct JournalStep {
     StepKind kind = StepKind::Move;
     QString area;
     QList<JournalFile> files;
+    // The files from this index on are a unit that was not seen to arrive whole: a crash cut it.
+    qsizetype openUnit = -1;
 
     bool operator==(const JournalStep &) const = default;
 };
@@ -59,6 +61,9 @@ extern const QByteArray kHeader;
 QByteArray stepLine(const JournalStep &step);
 // A file about to be acted on, with the identity it has where it is.
 QByteArray wantLine(qint64 step, const JournalFile &file);
+// The next files are a unit, all or none; and the unit came whole, or whole back.
+QByteArray unitLine(qint64 step, qsizetype first);
+QByteArray wholeLine(qint64 step);
 // A file about to be taken back or forward again.
 QByteArray goLine(qint64 step, qsizetype file);
 // The operation on a wanted file failed: it never happened.

@@ -92,7 +92,16 @@ std::optional<QString> UndoJournal::load()
     ::close(fd);
     m_stacks = std::move(*stacks);
     const qsizetype steps = m_stacks.done.size() + m_stacks.undone.size();
-    if (settleInterrupted(m_stacks) || steps > kMaxSteps) {
+    bool settled = settleInterrupted(m_stacks);
+    // A unit a crash cut in two comes back whole, as one that failed half-way does.
+    for (JournalStep &step : m_stacks.done) {
+        if (step.openUnit >= 0) {
+            retract(step, step.openUnit);
+            settled = true;
+        }
+    }
+    m_stacks.done.removeIf([](const JournalStep &step) { return step.files.isEmpty(); }); // did nothing
+    if (settled || steps > kMaxSteps) {
         trim();
         rewrite();
     }
@@ -260,6 +269,11 @@ platform::MaybeFailure UndoJournal::actOnUnit(const QList<UnitMember> &unit,
 {
     JournalStep *step = current();
     const qsizetype first = step->files.size();
+    // A unit of several files is marked, so that after a crash in its midst it comes back whole.
+    if (unit.size() > 1) {
+        append(format::unitLine(step->id, first));
+        step->openUnit = first;
+    }
     for (qsizetype member = 0; member < unit.size(); ++member) {
         const qsizetype index =
             want(*step, encodeFileName(unit[member].source), encodeFileName(unit[member].target));
@@ -268,9 +282,13 @@ platform::MaybeFailure UndoJournal::actOnUnit(const QList<UnitMember> &unit,
         if (failure) {
             if (failedMember)
                 *failedMember = member;
-            retract(first);
+            retract(*step, first);
             return failure;
         }
+    }
+    if (step->openUnit >= 0) {
+        append(format::wholeLine(step->id));
+        step->openUnit = -1;
     }
     return std::nullopt;
 }
@@ -320,20 +338,26 @@ platform::MaybeFailure UndoJournal::trash(const QStringList &unit, qsizetype *fa
     return failure;
 }
 
-void UndoJournal::retract(qsizetype from)
+void UndoJournal::retract(JournalStep &step, qsizetype from)
 {
-    JournalStep &step = *current();
     for (qsizetype index = step.files.size() - 1; index >= from; --index) {
-        if (!step.files[index].atTarget)
+        // One still under a temporary name of ours is left to the next start to put back.
+        if (!step.files[index].atTarget && isUnderTemporaryName(step.files[index]))
             continue;
-        append(format::goLine(step.id, index));
-        const bool back = !undoFile(step, index, {}) && !step.files[index].atTarget;
-        if (!back) {
-            recordPlace(step, index);
-            continue;
+        if (step.files[index].atTarget) {
+            append(format::goLine(step.id, index));
+            if (undoFile(step, index, {}) || step.files[index].atTarget) {
+                if (!isUnderTemporaryName(step.files[index]))
+                    recordPlace(step, index);
+                continue;
+            }
         }
         append(format::dropLine(step.id, index));
         step.files.removeAt(index);
+    }
+    if (step.openUnit >= 0) {
+        append(format::wholeLine(step.id));
+        step.openUnit = -1;
     }
 }
 

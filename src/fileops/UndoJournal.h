@@ -88,9 +88,9 @@ private:
     // A new command's first file is in place: what was undone can no longer be redone.
     void forgetRedo();
     void trim();
-    // Takes back the files of the step under way from index on, the newest first. One that cannot
-    // come back stays in the step, to be undone with it.
-    void retract(qsizetype from);
+    // Takes back the files of a step from index on, the newest first: a unit that could not go
+    // whole. One that cannot come back stays in the step, to be undone with it.
+    void retract(JournalStep &step, qsizetype from);
     // Records each member's operation; on the first failure the members before it are retracted.
     platform::MaybeFailure actOnUnit(const QList<UnitMember> &unit,
                                      const std::function<platform::MaybeFailure(JournalFile &, qsizetype)> &act,

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QStyle>
 
 frmRename::frmRename(browse::BrowseContext &files, fileops::UndoJournal &journal, QWidget *mainWindow)
@@ -76,14 +77,23 @@ void frmRename::cmdRename_Click()
     // The files that go with it take the new base name, each keeping its own ending; all names
     // are checked, in any letter case, before the first file is renamed.
     QList<fileops::UnitMember> unit{{oldPath, newPath}};
+    QSet<QString> newNames{newName.toCaseFolded()};
     fileops::AreaNames taken;
     for (const QString &companion : m_files.companions(m_oldName)) {
         const QString renamed = browse::renamedMember(companion, m_oldName, newName);
         const QString renamedPath = platform::joinPath(m_folder, renamed);
-        if (renamed.toCaseFolded() != companion.toCaseFolded() && taken.find(m_folder, renamed).found) {
+        const fileops::NameLookup found = taken.find(m_folder, renamed);
+        if (found.failure) {
+            platform::showFailure(*found.failure);
+            return;
+        }
+        // Two of them under one name, or another file's name: none is renamed.
+        const bool own = renamed.toCaseFolded() == companion.toCaseFolded();
+        if ((!own && found.found) || newNames.contains(renamed.toCaseFolded())) {
             reportFailure(platform::Failure{platform::FailureKind::FileAlreadyExists, QString()}, renamedPath);
             return;
         }
+        newNames.insert(renamed.toCaseFolded());
         unit.append({platform::joinPath(m_folder, companion), renamedPath});
     }
     qsizetype failedMember = 0;

@@ -58,18 +58,19 @@ void ReadAhead::prefetch(const QStringList &paths, QSize bound)
 
 void ReadAhead::decode(const QString &path, QSize bound, quint64 generation)
 {
-    {
-        QMutexLocker lock(&m_mutex);
-        if (generation != m_generation)
-            return;
-    }
     // The key is taken before decoding: a file changed meanwhile no longer matches it.
     const std::optional<Key> key = keyOf(path, bound);
-    if (!key)
-        return;
+    {
+        QMutexLocker lock(&m_mutex);
+        if (!key || generation != m_generation)
+            return;
+        m_decoding = key;
+    }
     // A guess at what comes next does not wait for memory: the window's own decode may need it.
     DecodedPicture picture = PictureDecoder(PictureDecoder::WhenBusy::Refuse).decode(path, bound);
     QMutexLocker lock(&m_mutex);
+    m_decoding.reset();
+    m_decoded.wakeAll();
     if (picture.failure || generation != m_generation || findLocked(*key) >= 0)
         return;
     m_ready.append({*key, std::move(picture)});
@@ -88,6 +89,8 @@ std::optional<DecodedPicture> ReadAhead::take(const QString &path, QSize bound)
     if (!key)
         return std::nullopt;
     QMutexLocker lock(&m_mutex);
+    while (m_decoding == key)
+        m_decoded.wait(&m_mutex);
     const qsizetype at = findLocked(*key);
     if (at < 0)
         return std::nullopt;

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMutex>
 #include <QThreadPool>
+#include <QWaitCondition>
 #include <optional>
 
 namespace viewers {
@@ -22,7 +23,8 @@ public:
 
     // Decodes these pictures at bound in the background; work asked for before is dropped.
     void prefetch(const QStringList &paths, QSize bound);
-    // The picture decoded ahead for the file as it is now, taken out of the cache.
+    // The picture decoded ahead for the file as it is now, taken out of the cache. One being
+    // decoded right now is waited for: decoding it a second time beside it takes longer.
     std::optional<DecodedPicture> take(const QString &path, QSize bound);
     bool isReady(const QString &path, QSize bound);
     // Drops every decoded picture and the work under way (the folder or the window changed).
@@ -47,6 +49,8 @@ private:
     QThreadPool m_pool;
     QMutex m_mutex;
     QList<Ready> m_ready; // oldest first
+    std::optional<Key> m_decoding;
+    QWaitCondition m_decoded;
     quint64 m_generation = 0;
 };
 

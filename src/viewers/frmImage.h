@@ -25,6 +25,8 @@ public:
     // Drops what was decoded ahead: the folder on show changed.
     void dropReadAhead() { m_readAhead.clear(); }
     bool isReadAhead(const QString &path) { return m_readAhead.isReady(path, neededPixels()); }
+    // The size pictures are decoded for: the preview's, in device pixels.
+    QSize neededPixels() const;
     // Whether the picture on show came from the read-ahead rather than a decode of its own.
     bool shownFromReadAhead() const { return m_fromReadAhead; }
     // Fits the picture now loaded to the window and centres it.
@@ -45,7 +47,6 @@ protected:
 private:
     void Form_Resize();
     void decodeForNewSize();
-    QSize neededPixels() const;
     void showDecoded(viewers::DecodedPicture picture);
 
     viewers::PictureDecoder m_decoder;

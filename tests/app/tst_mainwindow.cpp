@@ -216,6 +216,8 @@ private slots:
             {"img_1.CR2.XMP"}, {}, {"$ROOT/areas/cats/IMG_1.CR2.xmp already exist"}};
         QTest::newRow("to the trash") << Unit{"trash", {}, other, {}, pair};
         QTest::newRow("rename") << Unit{"rename Beach.jpg", {}, {"Beach.CR2.xmp", "Beach.cr2", "Beach.jpg", "Beach.xmp", "other.jpg"}};
+        QTest::newRow("rename two of them to one name")
+            << Unit{"rename Beach.CR2", {}, pair + other, {}, {}, {"The filename already exists: $ROOT/Beach.cr2"}};
         QTest::newRow("without RAW files: the picture alone")
             << Unit{"Cats", {}, L{"IMG_1.CR2.xmp", "IMG_1.xmp", "img_1.cr2", "other.jpg"}, {"IMG_1.JPG"}, {}, {}, false};
     }

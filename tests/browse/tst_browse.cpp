@@ -1,6 +1,7 @@
 #include "SettingsFixture.h"
 #include "browse/BrowseContext.h"
 #include "browse/FileListRules.h"
+#include "browse/FileUnits.h"
 
 #include <QSignalSpy>
 #include <QThreadPool>
@@ -54,6 +55,56 @@ private slots:
         QCOMPARE(isListedFileName(name), kind.startsWith("listed"));
         QCOMPARE(isPictureName(name), kind.endsWith("picture"));
         QCOMPARE(isMovieName(name), kind.endsWith("movie"));
+    }
+
+    // A folder's names and the entries they make with RAW files listed: "name+raw[sidecars]".
+    void units_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("entries");
+        using L = QStringList;
+        QTest::newRow("a pair, case ignored, and its sidecars of both forms")
+            << L{"img_1.cr2", "IMG_1.JPG", "IMG_1.xmp", "IMG_1.CR2.XMP", "img_1.jpg.pp3", "b.jpg"}
+            << L{"b.jpg", "IMG_1.JPG+img_1.cr2[IMG_1.CR2.XMP,img_1.jpg.pp3,IMG_1.xmp]"};
+        QTest::newRow("three of one name stay apart") << L{"a.jpg", "a.heic", "a.nef", "a.dop"} << L{"a.heic", "a.jpg", "a.nef"};
+        QTest::newRow("two RAW files stay apart") << L{"a.dng", "a.CR3", "a.CR3.xmp"} << L{"a.CR3[a.CR3.xmp]", "a.dng"};
+        QTest::newRow("HEIF and RAW, several dots") << L{"x.y.HEIF", "x.y.ORF", "x.y.z.jpg"} << L{"x.y.HEIF+x.y.ORF", "x.y.z.jpg"};
+        QTest::newRow("a sidecar an unlisted file may own stays") << L{"a.jpg", "a.crw", "a.xmp", "b.jpg", "b.JPG.xmp"}
+                                                               << L{"a.jpg", "b.jpg[b.JPG.xmp]"};
+        QTest::newRow("hidden and other files") << L{".a.jpg", ".a.cr2", "a.txt", "a.xmp"} << L{};
+    }
+    void units()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, entries);
+        QStringList made, off;
+        for (const FileUnit &unit : fileUnits(names, FileKinds::Today, true))
+            made << unit.name + (unit.raw.isEmpty() ? "" : "+" + unit.raw) + (unit.sidecars.isEmpty() ? "" : "[" + unit.sidecars.join(',') + "]");
+        QCOMPARE(made, entries);
+        // Without RAW files the list is as it always was.
+        for (const FileUnit &unit : fileUnits(names, FileKinds::Today, false))
+            off << unit.members();
+        QStringList listed;
+        std::ranges::copy_if(names, std::back_inserter(listed), [](const QString &name) { return isListedFileName(name, FileKinds::Today); });
+        sortFileNames(listed);
+        QCOMPARE(off, listed);
+    }
+
+    void renamesEveryMember_data()
+    {
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QString>("renamed"); // when IMG_1.JPG becomes Beach.jpeg
+        QTest::newRow("the picture") << "IMG_1.JPG" << "Beach.jpeg";
+        QTest::newRow("the RAW file") << "img_1.cr2" << "Beach.cr2";
+        QTest::newRow("by the base") << "IMG_1.xmp" << "Beach.xmp";
+        QTest::newRow("by the RAW's name") << "IMG_1.CR2.xmp" << "Beach.CR2.xmp";
+        QTest::newRow("by the picture's name") << "img_1.jpg.pp3" << "Beach.jpeg.pp3";
+    }
+    void renamesEveryMember()
+    {
+        QFETCH(QString, member);
+        QFETCH(QString, renamed);
+        QCOMPARE(renamedMember(member, "IMG_1.JPG", "Beach.jpeg"), renamed);
     }
 
     void sortsWithoutRegardToCase()

@@ -148,6 +148,7 @@ private slots:
         QTest::newRow("no separator") << QStringList{"/a/b", "/", "0", ""} << "ab";
         QTest::newRow("volume's mount point") << QStringList{"/media/usb", "/media/usb", "0", "-"} << "";
         QTest::newRow("below a volume") << QStringList{"/media/usb/Pix/2000", "/media/usb", "0", "_"} << "Pix_2000";
+        QTest::newRow("below a volume, strip one") << QStringList{"/media/usb/Pix/2000", "/media/usb", "1", "_"} << "2000";
     }
     void proposesAreaNames()
     {

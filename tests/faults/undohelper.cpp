@@ -3,7 +3,8 @@
 // program at chosen points.
 //   undohelper JOURNAL FROM TO OPERATION INTERFERENCE [STOP_AT | recover]
 // OPERATION: move, copy, trash, rename, casefold (a rename in another letter case on a folder
-// that ignores case), or settings (the settings file beside the journal rewritten, nothing else);
+// that ignores case), settings (the settings file beside the journal rewritten, nothing else) or
+// unit (both files moved as one unit, nothing else);
 // INTERFERENCE: original-taken, target-taken, changed, removed. STOP_AT counts the calls that
 // change the disk; the number made is printed, so the test knows every point it can stop the
 // program at. "recover" only starts as the program does, settling the journal on the same file
@@ -51,6 +52,14 @@ int main(int argc, char *argv[])
     if (operation == "settings") {
         const QStringList lines(2000, QStringLiteral("NEW=") + QString(64, 'x'));
         if (platform::writeTextLines(QFileInfo(QString::fromLocal8Bit(journalPath)).dir().filePath("MSAREA.INI"), lines)) return 1;
+        std::printf("%d\n", faultshim_calls("step"));
+        return 0;
+    }
+    if (operation == "unit") {
+        const auto member = [](const QByteArray &folder, int i) { return QString::fromLocal8Bit(folder + "/f" + QByteArray::number(i) + ".jpg"); };
+        journal.beginStep(fileops::StepKind::Move, "Far");
+        journal.transfer({{member(from, 0), member(to, 0)}, {member(from, 1), member(to, 1)}}, fileops::Transfer::Move);
+        journal.endStep();
         std::printf("%d\n", faultshim_calls("step"));
         return 0;
     }
