@@ -93,15 +93,15 @@ void makeMasters(const QString &folder, const QString &rawFolder)
 }
 
 // Fills the source folder with hard links to the masters: instant, and a move takes the link.
-// Crowded, the folder also holds 100,000 other (listed, empty) files after the pictures.
-void fillSource(const QString &masters, const QString &source, bool crowded)
+// The folder may also hold other (listed, empty) files after the pictures.
+void fillSource(const QString &masters, const QString &source, int others)
 {
     QDir(source).removeRecursively();
     QDir().mkpath(source);
     for (const QString &name : QDir(masters).entryList(QDir::Files))
         ::link(QFile::encodeName(masters + '/' + name).constData(), QFile::encodeName(source + '/' + name).constData());
-    for (int i = 0; crowded && i < 100000; ++i) {
-        const QByteArray path = QFile::encodeName(source + QStringLiteral("/zz_%1.jpg").arg(i, 6, 10, QLatin1Char('0')));
+    for (int i = 0; i < others; ++i) {
+        const QByteArray path = QFile::encodeName(source + QStringLiteral("/zz_%1.jpg").arg(i, 7, 10, QLatin1Char('0')));
         ::close(::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
     }
 }
@@ -155,7 +155,7 @@ struct Loop {
 
 // One run of the loop: every file of the source folder sent to the area, one after the other,
 // after the user looked at each for pauseMs.
-Loop sortLoop(const QString &source, const QString &area, bool copy, bool raw, int pauseMs)
+Loop sortLoop(const QString &source, const QString &area, bool copy, bool raw, int pauseMs, int listed)
 {
     QDir::setCurrent(source);
     app::Program program;
@@ -168,6 +168,8 @@ Loop sortLoop(const QString &source, const QString &area, bool copy, bool raw, i
     main.setOptions(options);
     main.cmbCatalog->setCurrentIndex(0);
     main.lstArea->setCurrentItem(main.lstArea->findItems(area, Qt::MatchExactly).first());
+    while (main.File1->ListCount() < listed) // a long folder's names arrive after the window shows
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     main.File1->setSelected(0, true);
     QApplication::processEvents();
 
@@ -232,13 +234,14 @@ int main(int argc, char *argv[])
         QString label;
         QString areaName;
         bool copy;
-        bool crowded = false;
+        int others = 0;
         bool raw = false;
     };
     std::vector<Run> runs{{"move, same file system", "Same", false}, {"copy, same file system", "Same", true},
-                          {"move, same fs, 100,000 others", "Same", false, true},
-                          {"copy, same fs, 100,000 others", "Same", true, true},
-                          {"RAW (DNG), move, same fs", "Same", false, false, true}};
+                          {"move, same fs, 100,000 others", "Same", false, 100000},
+                          {"copy, same fs, 100,000 others", "Same", true, 100000},
+                          {"move, same fs, 1,000,000 others", "Same", false, 1000000},
+                          {"RAW (DNG), move, same fs", "Same", false, 0, true}};
     if (haveOther) {
         runs.push_back({"move, other file system", "Other", false});
         runs.push_back({"copy, other file system", "Other", true});
@@ -261,10 +264,12 @@ int main(int argc, char *argv[])
         groups.close();
 
         for (const int pause : {0, 500}) {
-            fillSource(run.raw ? rawMasters : masters, source, run.crowded);
+            if (run.others > 100000 && pause == 0)
+                continue; // among a million files only the loop at the user's pace is measured
+            fillSource(run.raw ? rawMasters : masters, source, run.others);
             QDir(area).removeRecursively();
             QDir().mkpath(area);
-            const Loop loop = sortLoop(source, run.areaName, run.copy, run.raw, pause);
+            const Loop loop = sortLoop(source, run.areaName, run.copy, run.raw, pause, kPictureCount + run.others);
             const std::vector<double> &times = loop.times;
             const double med = median(times);
             double floor = floorMedian;
@@ -279,7 +284,7 @@ int main(int argc, char *argv[])
                 target = QStringLiteral("median <= 16.7 ms, worst <= 33 ms");
             out << QStringLiteral("%1, %2 ms pause: %3 files, median %4 ms, worst %5 ms, median / floor %6 "
                                   "(target: %7)\n")
-                       .arg(run.label, -30)
+                       .arg(run.label, -32)
                        .arg(pause, 3)
                        .arg(times.size())
                        .arg(med, 0, 'f', 1)

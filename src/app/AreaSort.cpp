@@ -13,8 +13,6 @@ namespace {
 fileops::SortRequest chosenSort(app::CommandHost &host)
 {
     browse::BrowseContext &browsing = host.browsing();
-    // Questions and long copies wait in event loops: the list must not be replaced meanwhile.
-    browsing.stopBackgroundRead();
     fileops::SortRequest request;
     request.folder = host.shownFolder();
     for (const int row : browsing.selectedRows()) {
@@ -52,6 +50,7 @@ namespace app {
 
 AreaSort::AreaSort(CommandHost &host, QWidget *window)
     : m_host(host)
+    , m_hold(host.browsing())
     , m_request(chosenSort(host))
     , m_selectedCount(int(m_request.names.size()))
     , m_transfers(window, m_selectedCount)

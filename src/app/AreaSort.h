@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/BackgroundTransfer.h"
+#include "browse/BrowseContext.h"
 #include "fileops/SortCommand.h"
 
 #include <QSet>
@@ -14,7 +15,7 @@ class CommandHost;
 // reselected beneath it.
 class AreaSort {
 public:
-    // Stops the list's background read and takes the selected files, the chosen area of the
+    // Holds the list still and takes the selected files, the chosen area of the
     // chosen group and whether to move or copy and ask.
     AreaSort(CommandHost &host, QWidget *window);
 
@@ -24,6 +25,8 @@ public:
 
 private:
     CommandHost &m_host;
+    // Questions and long copies wait in event loops: the list must not change meanwhile.
+    browse::UpdateHold m_hold;
     fileops::SortRequest m_request;
     int m_selectedCount;
     BackgroundTransfer m_transfers;

@@ -243,8 +243,8 @@ void MainCommands::DeleteCurrentFile()
         return;
     // Keys pressed meanwhile would act on the next file, not yet shown.
     const InputGuard guard;
-    // The question waits in an event loop: the list must not be replaced meanwhile.
-    m_browse.stopBackgroundRead();
+    // The question waits in an event loop: the list must not change meanwhile.
+    const browse::UpdateHold hold(m_browse);
     const int current = m_browse.currentRow();
     ShellDeleteFile(name);
     if (platform::entryExists(fullPathOf(name))) { // declined or failed: the same file again
@@ -274,20 +274,36 @@ void MainCommands::ShellDeleteFile(const QString &name)
                                                : fullPathOf(name) + QStringLiteral(" (and ") +
                                                      companions.join(QStringLiteral(", ")) + QLatin1Char(')');
     const bool declined = confirm && !platform::confirmDeletion(shown, toTrash);
-    QStringList unit{fullPathOf(name)};
-    for (const QString &companion : companions)
-        unit << fullPathOf(companion);
+    const QStringList names = QStringList{name} + companions;
+    QStringList unit;
+    for (const QString &member : names)
+        unit << fullPathOf(member);
     // Only a delete to the trash can be undone. For good, the listed file goes last, so that a
     // failure leaves it listed; and nothing goes unless all of them are there.
     platform::MaybeFailure failure;
-    if (!declined && toTrash)
+    bool begun = !declined && toTrash; // files of the unit may be gone
+    if (begun)
         failure = m_journal.trash(unit);
     if (!declined && !toTrash && !std::ranges::all_of(unit, platform::entryExists))
         failure = platform::Failure::fileNotFound();
-    for (qsizetype i = unit.size() - 1; !declined && !toTrash && i >= 0 && !failure; --i)
+    for (qsizetype i = unit.size() - 1; !declined && !toTrash && i >= 0 && !failure; --i) {
         failure = platform::deleteForGood(unit[i]);
-    if (declined || failure)
+        begun = true;
+    }
+    QStringList gone, left;
+    for (qsizetype i = 0; begun && failure && i < unit.size(); ++i)
+        (platform::entryExists(unit[i]) ? left : gone) << names[i];
+    if (!gone.isEmpty()) {
+        // Part of the unit went: the message says which, and the folder is read again, so that
+        // the list no longer counts the files gone in its units.
+        platform::message(QStringLiteral("Error occurred! Deleted: %1. Still here: %2. %3")
+                              .arg(gone.join(QStringLiteral(", ")), left.join(QStringLiteral(", ")), failure->text()),
+                          platform::MessageIcon::Critical);
+        if (const platform::MaybeFailure reread = m_browse.refresh())
+            platform::showFailure(*reread);
+    } else if (declined || failure) {
         platform::message(QStringLiteral("Error occurred!"), platform::MessageIcon::Critical);
+    }
     updateUndoActions();
 }
 
@@ -364,9 +380,10 @@ void MainCommands::mnuRename_Click()
     if (m_browse.count() == 0 || m_browse.currentRow() < 0 ||
         (m_browse.currentRow() == 0 && !m_browse.isSelected(0)))
         return;
-    m_browse.stopBackgroundRead(); // the dialog renames the current entry
+    m_renameHold.emplace(m_browse); // the dialog renames the current entry
     m_renameDialog = new frmRename(m_browse, m_journal, &m_window);
     connect(m_renameDialog, &QDialog::finished, this, [this] {
+        m_renameHold.reset();
         updateUndoActions();
         m_host.showFileListStatus(); // a new name may take the file out of the list
     });

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "browse/BrowseContext.h"
 #include "catalogue/AreaRecord.h"
 
 #include <QKeyCombination>
 #include <QObject>
 #include <QPointer>
+#include <optional>
 
 class QComboBox;
 class QListWidget;
@@ -14,9 +16,6 @@ class frmImage;
 class frmRename;
 class frmSettings;
 
-namespace browse {
-class BrowseContext;
-}
 namespace fileops {
 class UndoJournal;
 struct UndoResult;
@@ -99,6 +98,7 @@ private:
     fileops::UndoJournal &m_journal;
     frmImage &m_viewer;
     QPointer<frmRename> m_renameDialog;
+    std::optional<browse::UpdateHold> m_renameHold;
     bool m_journalFailureShown = false;
 };
 

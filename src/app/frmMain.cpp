@@ -100,6 +100,10 @@ void frmMain::createControls()
     connect(File1, &browse::FileListBox::Click, this, &frmMain::File1_Click);
     connect(File1, &browse::FileListBox::DblClick, this, &frmMain::File1_DblClick);
     connect(m_browse, &browse::BrowseContext::reread, this, &frmMain::File1_Reread);
+    connect(m_browse, &browse::BrowseContext::readFailed, this, [this](const platform::Failure &failure) {
+        platform::showFailure(failure);
+        showFileListStatus();
+    });
     connect(m_browse, &browse::BrowseContext::currentChosen, this, &frmMain::File1_Click);
     connect(lstArea, &QListWidget::itemDoubleClicked, this, &frmMain::lstArea_DblClick);
 

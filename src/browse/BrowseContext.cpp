@@ -2,8 +2,7 @@
 
 #include "platform/Folders.h"
 
-#include <QFutureWatcher>
-#include <QtConcurrent/QtConcurrentRun>
+#include <QElapsedTimer>
 #include <algorithm>
 
 namespace browse {
@@ -18,11 +17,12 @@ void FileListModel::setNames(QStringList names, QHash<QString, FileUnit> units)
 
 void FileListModel::removeNames(const QSet<QString> &names)
 {
-    for (int row = int(m_names.size()) - 1; row >= 0 && !names.isEmpty(); --row) {
-        if (!names.contains(m_names.at(row)))
+    for (const QString &name : names) {
+        const int row = rowOf(name);
+        if (row < 0)
             continue;
         beginRemoveRows({}, row, row);
-        m_units.remove(m_names.at(row));
+        m_units.remove(name);
         m_names.removeAt(row);
         endRemoveRows();
     }
@@ -36,6 +36,12 @@ void FileListModel::insertName(const QString &name, const FileUnit &unit)
     if (unit.members().size() > 1)
         m_units.insert(name, unit);
     endInsertRows();
+}
+
+int FileListModel::rowOf(const QString &name) const
+{
+    const auto found = std::lower_bound(m_names.cbegin(), m_names.cend(), name, comesBefore);
+    return found != m_names.cend() && *found == name ? int(found - m_names.cbegin()) : -1;
 }
 
 int FileListModel::rowCount(const QModelIndex &parent) const
@@ -54,63 +60,132 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
 
 namespace {
 
-struct ListedFolder {
-    QStringList names;
-    QHash<QString, FileUnit> units;
-    platform::MaybeFailure failure;
-};
+// A folder on a slow share shows its first names at once, then more ever less often: each
+// showing sorts and merges all that came, which a long folder must not pay for too often.
+constexpr int kFirstShowingMs = 20;
+constexpr int kLongestBetweenShowingsMs = 250;
+// How long the window waits for a folder it opens, as if it read it itself.
+constexpr int kOpenWaitMs = 40;
+// More changed names than this are looked at by reading the whole folder again.
+constexpr qsizetype kMostNamesLookedAt = 64;
 
-ListedFolder listFolder(const QString &path, FileKinds kinds, bool raw)
+Listing listingOf(QStringList &sorted, QStringList fresh, FileKinds kinds, bool raw)
 {
-    platform::FolderRead read = platform::readFolder(path, platform::EntryKind::File);
-    ListedFolder listed{{}, {}, read.failure};
-    if (read.failure)
-        return listed;
-    if (!raw) {
-        for (platform::FolderEntry &entry : read.entries) {
-            if (entry.kind == platform::EntryKind::File && isListedFileName(entry.name, kinds))
-                listed.names.append(std::move(entry.name));
+    Listing listing;
+    if (raw) {
+        // Pairs need all the names read so far; this is the rare, smaller case.
+        sorted += fresh;
+        for (FileUnit &unit : fileUnits(sorted, kinds, true)) {
+            listing.names.append(unit.name);
+            if (unit.members().size() > 1)
+                listing.units.insert(unit.name, std::move(unit));
         }
-        sortFileNames(listed.names);
-        return listed;
+        return listing;
     }
-    QStringList files;
-    for (platform::FolderEntry &entry : read.entries) {
-        if (entry.kind == platform::EntryKind::File)
-            files.append(std::move(entry.name));
-    }
-    for (FileUnit &unit : fileUnits(files, kinds, true)) {
-        listed.names.append(unit.name);
-        if (unit.members().size() > 1)
-            listed.units.insert(unit.name, std::move(unit));
-    }
-    return listed;
+    mergeFileNames(sorted, std::move(fresh));
+    listing.names = sorted;
+    return listing;
+}
+
+// The files a folder shows, read on a worker thread; with showing, what was read so far is
+// handed over as it arrives too.
+void listFolder(const QString &path, FileKinds kinds, bool raw, bool showing, const std::atomic_bool &abandoned,
+                const FolderReader::Publish &publish)
+{
+    QStringList sorted, fresh;
+    QElapsedTimer timer;
+    timer.start();
+    qint64 nextShowing = kFirstShowingMs;
+    const platform::MaybeFailure failure = platform::readFolder(path, platform::EntryKind::File, [&](platform::FolderEntry &&entry) {
+        if (abandoned)
+            return false;
+        if (raw || isListedFileName(entry.name, kinds))
+            fresh.append(std::move(entry.name));
+        if (showing && !fresh.isEmpty() && timer.elapsed() >= nextShowing) {
+            publish(listingOf(sorted, std::exchange(fresh, {}), kinds, raw));
+            nextShowing = timer.elapsed() + std::min<qint64>(timer.elapsed(), kLongestBetweenShowingsMs);
+        }
+        return true;
+    });
+    if (abandoned)
+        return;
+    Listing listing = failure ? Listing() : listingOf(sorted, std::move(fresh), kinds, raw);
+    listing.failure = failure;
+    listing.complete = true;
+    publish(std::move(listing));
 }
 
 } // namespace
 
+UpdateHold::UpdateHold(BrowseContext &context)
+    : m_context(context)
+{
+    ++m_context.m_holds;
+}
+
+UpdateHold::~UpdateHold()
+{
+    if (--m_context.m_holds == 0)
+        m_context.release();
+}
+
 BrowseContext::BrowseContext(QObject *parent)
     : QObject(parent)
 {
+    connect(&m_reader, &FolderReader::arrived, this, &BrowseContext::arrived);
+    connect(&m_watch, &platform::FolderWatch::namesChanged, this, &BrowseContext::lookAgainAt);
+    connect(&m_watch, &platform::FolderWatch::rereadNeeded, this, [this] {
+        if (m_holds > 0)
+            m_rereadWanted = true;
+        else if (!m_reader.running())
+            startRead(Read::Background);
+    });
 }
 
 platform::MaybeFailure BrowseContext::setPath(const QString &path)
 {
     m_path = path;
-    return refresh();
+    m_watch.watch(path);
+    return startRead(Read::Open);
 }
 
 platform::MaybeFailure BrowseContext::refresh()
 {
-    ++m_generation;
-    ListedFolder listed = listFolder(m_path, m_kinds, m_raw);
-    m_model.setNames(std::move(listed.names), std::move(listed.units));
-    return listed.failure;
+    return startRead(Read::Now);
+}
+
+platform::MaybeFailure BrowseContext::startRead(Read kind)
+{
+    m_gone.clear();
+    m_came.clear();
+    m_heldListing.reset();
+    m_rereadWanted = false;
+    const bool showing = kind == Read::Open;
+    const QDeadlineTimer wait = kind == Read::Now ? QDeadlineTimer(QDeadlineTimer::Forever)
+                                                  : QDeadlineTimer(kind == Read::Open ? kOpenWaitMs : 0);
+    std::optional<Listing> listed = m_reader.start(
+        [path = m_path, kinds = m_kinds, raw = m_raw, showing](const std::atomic_bool &abandoned, const FolderReader::Publish &publish) {
+            listFolder(path, kinds, raw, showing, abandoned, publish);
+        },
+        wait);
+    m_reading = kind;
+    if (kind == Read::Background) {
+        if (listed) // done before the window even looked
+            arrived(*listed);
+        return std::nullopt;
+    }
+    if (!listed) {
+        m_model.setNames({}); // the folder before must not stay on show while this one arrives
+        return std::nullopt;
+    }
+    m_model.setNames(std::move(listed->names), std::move(listed->units));
+    return listed->failure;
 }
 
 void BrowseContext::removeNames(const QSet<QString> &names)
 {
-    ++m_generation;
+    if (m_reader.running())
+        m_gone.unite(names);
     m_selection.clear();
     m_model.removeNames(names);
 }
@@ -127,6 +202,8 @@ void BrowseContext::renameEntry(const QString &from, const QString &to)
             sidecar = renamedMember(sidecar, from, to);
         unit.name = to;
     }
+    if (m_reader.running())
+        m_came.insert(to);
     m_model.insertName(to, unit);
 }
 
@@ -143,37 +220,123 @@ QStringList BrowseContext::companions(const QString &name) const
 
 void BrowseContext::refreshInBackground()
 {
-    const quint64 generation = ++m_generation;
-    auto *watcher = new QFutureWatcher<ListedFolder>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation] {
-        watcher->deleteLater();
-        // A folder that cannot be read is left to the next read that reports it.
-        if (generation == m_generation && !watcher->result().failure)
-            applyReread(watcher->result().names, watcher->result().units);
-    });
-    watcher->setFuture(QtConcurrent::run(listFolder, m_path, m_kinds, m_raw));
+    // Where the file system tells of changes, they arrive by name (lookAgainAt).
+    if (m_watch.notifies())
+        return;
+    if (m_holds > 0 || m_reader.running())
+        m_rereadWanted = true;
+    else
+        startRead(Read::Background);
+}
+
+void BrowseContext::arrived(const Listing &listing)
+{
+    if (m_holds > 0)
+        m_heldListing = listing;
+    else
+        apply(listing);
+}
+
+void BrowseContext::apply(Listing listing)
+{
+    if (listing.failure) {
+        // A folder being opened is reported; a failed read in the background is left to the next
+        // read that reports it.
+        if (m_reading != Read::Open)
+            return;
+        m_model.setNames({});
+        emit readFailed(*listing.failure);
+        return;
+    }
+    // The read may have begun before the program moved or renamed files itself; one more read,
+    // begun after, settles what it saw.
+    for (const QString &name : std::as_const(m_gone)) {
+        listing.names.removeOne(name);
+        listing.units.remove(name);
+    }
+    for (const QString &name : std::as_const(m_came)) {
+        if (const int row = m_model.rowOf(name); row >= 0 && !listing.names.contains(name)) {
+            listing.names.append(name);
+            if (m_model.units().contains(name))
+                listing.units.insert(name, m_model.units().value(name));
+        }
+    }
+    if (!m_came.isEmpty())
+        sortFileNames(listing.names);
+    const bool settle = listing.complete && (!m_gone.isEmpty() || !m_came.isEmpty() || m_rereadWanted);
+    applyReread(listing.names, listing.units);
+    if (settle) {
+        m_gone.clear();
+        m_came.clear();
+        m_rereadWanted = false;
+        startRead(Read::Background);
+    }
 }
 
 void BrowseContext::applyReread(const QStringList &names, const QHash<QString, FileUnit> &units)
 {
-    if (names == m_model.names() && units == m_model.units())
+    if (names == m_model.names() && units == m_model.units()) {
+        emit reread(-1); // the names a folder being opened showed so far were all it has
         return;
+    }
     const int current = currentRow();
     const QString currentFile = currentName();
-    QSet<QString> selected;
+    QStringList selected;
     for (const int row : selectedRows())
-        selected.insert(name(row));
+        selected << name(row);
     m_model.setNames(names, units);
-    int kept = -1;
-    for (int row = 0; row < count(); ++row) {
-        if (selected.contains(name(row)))
+    for (const QString &name : std::as_const(selected)) {
+        if (const int row = m_model.rowOf(name); row >= 0)
             m_selection.select(m_model.index(row), QItemSelectionModel::Select);
-        if (name(row) == currentFile)
-            kept = row;
     }
+    const int kept = currentFile.isEmpty() ? -1 : m_model.rowOf(currentFile);
     if (kept >= 0)
         m_selection.setCurrentIndex(m_model.index(kept), QItemSelectionModel::NoUpdate);
     emit reread(!currentFile.isEmpty() && kept < 0 ? current : -1);
+}
+
+void BrowseContext::lookAgainAt(const QStringList &names)
+{
+    if (m_holds > 0) {
+        m_heldNames += names;
+        return;
+    }
+    // Pairs depend on their neighbours, and many names are cheaper read in one pass.
+    if (m_raw || names.size() > kMostNamesLookedAt || m_reader.running()) {
+        m_rereadWanted = m_reader.running();
+        if (!m_reader.running())
+            startRead(Read::Background);
+        return;
+    }
+    const int current = currentRow();
+    bool currentGone = false, changed = false;
+    for (const QString &name : names) {
+        const bool listed = isListedFileName(name, m_kinds) &&
+                            platform::entryKind(platform::joinPath(m_path, name)) == platform::EntryKind::File;
+        const int row = m_model.rowOf(name);
+        if (listed == (row >= 0))
+            continue;
+        changed = true;
+        currentGone = currentGone || (row >= 0 && row == current);
+        if (listed)
+            m_model.insertName(name);
+        else
+            m_model.removeNames({name});
+    }
+    if (changed)
+        emit reread(currentGone ? current : -1);
+}
+
+void BrowseContext::release()
+{
+    if (std::optional<Listing> held = std::exchange(m_heldListing, std::nullopt))
+        apply(std::move(*held));
+    if (const QStringList names = std::exchange(m_heldNames, {}); !names.isEmpty())
+        lookAgainAt(names);
+    if (m_rereadWanted && !m_reader.running()) {
+        m_rereadWanted = false;
+        startRead(Read::Background);
+    }
 }
 
 int BrowseContext::currentRow() const
@@ -213,9 +376,9 @@ void BrowseContext::select(int row, bool selected)
 
 bool BrowseContext::selectName(const QString &name)
 {
-    const qsizetype row = name.isEmpty() ? -1 : m_model.names().indexOf(name);
+    const int row = name.isEmpty() ? -1 : m_model.rowOf(name);
     if (row >= 0)
-        select(int(row));
+        select(row);
     return row >= 0;
 }
 

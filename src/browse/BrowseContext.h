@@ -2,7 +2,9 @@
 
 #include "browse/FileListRules.h"
 #include "browse/FileUnits.h"
+#include "browse/FolderReader.h"
 #include "platform/Failure.h"
+#include "platform/FolderWatch.h"
 
 #include <QAbstractListModel>
 #include <QHash>
@@ -28,6 +30,8 @@ public:
     void removeNames(const QSet<QString> &names);
     // Adds one row where the list's order puts it.
     void insertName(const QString &name, const FileUnit &unit = {});
+    // The row of a listed name, -1 when it is not listed; a search, not a walk of the list.
+    int rowOf(const QString &name) const;
     const QStringList &names() const { return m_names; }
     const QHash<QString, FileUnit> &units() const { return m_units; }
 
@@ -39,9 +43,25 @@ private:
     QHash<QString, FileUnit> m_units; // by name, those with more than one member
 };
 
+class BrowseContext;
+
+// While one is alive, nothing read in the background changes the list: a command acts on
+// entries by their places in it. What arrived meanwhile is applied when the last one ends.
+class UpdateHold {
+public:
+    explicit UpdateHold(BrowseContext &context);
+    ~UpdateHold();
+    UpdateHold(const UpdateHold &) = delete;
+    UpdateHold &operator=(const UpdateHold &) = delete;
+
+private:
+    BrowseContext &m_context;
+};
+
 // What the user browses: the files of one folder, the current file (the one with the focus) and
 // the selection, which are separate, and the rules that choose the next current file after files
-// left the list. The file list only draws it; selections made here raise no click.
+// left the list. The file list only draws it; selections made here raise no click. Files other
+// programs add to the folder or take from it come and go in the list as they do.
 class BrowseContext : public QObject {
     Q_OBJECT
 
@@ -52,9 +72,10 @@ public:
     QItemSelectionModel *selectionModel() { return &m_selection; }
 
     QString path() const { return m_path; }
-    // Lists the folder. On failure the list is empty and keeps the new path.
+    // Lists the folder. On failure the list is empty and keeps the new path. A folder that takes
+    // longer than a moment to read is listed as its names arrive (see listed and readFailed).
     platform::MaybeFailure setPath(const QString &path);
-    // Reads the folder again; afterwards nothing is selected and there is no current file.
+    // Reads the folder again, now; afterwards nothing is selected and there is no current file.
     platform::MaybeFailure refresh();
     // Takes out entries of files the program itself moved away, without reading the folder;
     // afterwards nothing is selected and there is no current file, as after refresh.
@@ -62,12 +83,10 @@ public:
     // A file the program renamed: its entry goes, the new name comes in where the order puts it
     // when the list shows such files; as after refresh, nothing stays selected.
     void renameEntry(const QString &from, const QString &to);
-    // Reads the folder again on a worker thread, for what other programs changed meanwhile. The
-    // list then keeps its current file and selection; reread says whether the current file went.
+    // After a command: makes sure what other programs changed meanwhile reaches the list, by a
+    // read on a worker thread where the file system does not tell of changes. The list keeps its
+    // current file and selection; reread says whether the current file went.
     void refreshInBackground();
-    // A read under way in the background is not applied: a command is about to act on entries
-    // by their places in the list, which must not move under it.
-    void stopBackgroundRead() { ++m_generation; }
     // Which kinds of files the list shows; takes effect with the next read of the folder.
     void setFileKinds(FileKinds kinds) { m_kinds = kinds; }
     FileKinds fileKinds() const { return m_kinds; }
@@ -104,21 +123,38 @@ signals:
     // A rule above chose the current file (after a sort possibly none), to be shown as a click
     // on it would show it.
     void currentChosen();
-    // A read in the background changed the list. currentGone: the row the current file had,
-    // which is no longer in the folder; -1 when it still is (or there was none).
+    // Names arrived, or other programs changed the folder. currentGone: the row the current file
+    // had, which is no longer in the folder; -1 when it still is (or there was none).
     void reread(int currentGone);
+    // A folder whose names were arriving could not be read to the end: the list is empty.
+    void readFailed(const platform::Failure &failure);
 
 private:
+    friend class UpdateHold;
+    enum class Read { Open, Now, Background };
+    platform::MaybeFailure startRead(Read kind);
+    void arrived(const Listing &listing);
+    void apply(Listing listing);
     void applyReread(const QStringList &names, const QHash<QString, FileUnit> &units);
+    void lookAgainAt(const QStringList &names);
+    void release();
     void choose(int row);
 
     FileListModel m_model;
     QItemSelectionModel m_selection{&m_model};
-    // Every change of the list makes a read under way in the background out of date.
-    quint64 m_generation = 0;
     QString m_path;
     FileKinds m_kinds = FileKinds::Classic;
     bool m_raw = false;
+
+    FolderReader m_reader;
+    platform::FolderWatch m_watch{this};
+    Read m_reading = Read::Now; // what the newest read is for
+    bool m_rereadWanted = false; // once the read under way is applied
+    // What the program changed itself since the read under way began, which it may not have seen.
+    QSet<QString> m_gone, m_came;
+    int m_holds = 0;
+    std::optional<Listing> m_heldListing;
+    QStringList m_heldNames;
 };
 
 } // namespace browse

@@ -15,6 +15,8 @@ namespace {
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kDepthRole = Qt::UserRole + 1;
 constexpr int kIndentPixels = 12;
+// How long the window waits for the subfolders, as if it read them itself.
+constexpr int kSubfolderWaitMs = 40;
 
 // Indents each entry by its depth, so the ancestors read as a path going down.
 class FolderDelegate : public QStyledItemDelegate {
@@ -50,6 +52,7 @@ DirListBox::DirListBox(const QString &startFolder, QWidget *parent)
 {
     setUniformItemSizes(true);
     setItemDelegate(new FolderDelegate(this));
+    connect(&m_subfolders, &FolderReader::arrived, this, [this](const Listing &listing) { showSubfolders(listing.names); });
     connect(this, &QListWidget::itemActivated, this, &DirListBox::openEntry);
     m_lastFolderOnVolume.insert(platform::volumeOf(m_path), m_path);
     showFolder();
@@ -89,25 +92,41 @@ void DirListBox::showFolder()
     for (QString folder = m_path; !folder.isEmpty(); folder = platform::parentFolder(folder))
         chain.prepend(folder);
     const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
-    const auto addEntry = [&](const QString &path, int depth, const QIcon &icon) {
-        auto *item = new QListWidgetItem(icon, lastComponent(path), this);
-        item->setData(kPathRole, path);
-        item->setData(kDepthRole, depth);
-        item->setToolTip(path);
-    };
     for (qsizetype depth = 0; depth < chain.size(); ++depth)
         addEntry(chain.at(depth), int(depth), openIcon);
     setCurrentRow(int(chain.size()) - 1);
 
-    QStringList subfolders;
-    for (platform::FolderEntry &entry : platform::readFolder(m_path, platform::EntryKind::Folder).entries) {
-        if (entry.kind == platform::EntryKind::Folder && !entry.name.startsWith(QLatin1Char('.')))
-            subfolders.append(std::move(entry.name));
-    }
-    sortFileNames(subfolders);
-    for (const QString &name : std::as_const(subfolders))
-        addEntry(platform::joinPath(m_path, name), int(chain.size()), closedIcon);
+    const std::optional<Listing> read = m_subfolders.start(
+        [path = m_path](const std::atomic_bool &abandoned, const FolderReader::Publish &publish) {
+            Listing listing;
+            listing.failure = platform::readFolder(path, platform::EntryKind::Folder, [&](platform::FolderEntry &&entry) {
+                if (!entry.name.startsWith(QLatin1Char('.')))
+                    listing.names.append(std::move(entry.name));
+                return !abandoned;
+            });
+            sortFileNames(listing.names);
+            listing.complete = true;
+            publish(std::move(listing));
+        },
+        QDeadlineTimer(kSubfolderWaitMs));
+    if (read)
+        showSubfolders(read->names);
+}
+
+void DirListBox::showSubfolders(const QStringList &names)
+{
+    const int depth = count(); // one below the current folder, the last of its chain
+    const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    for (const QString &name : names)
+        addEntry(platform::joinPath(m_path, name), depth, closedIcon);
+}
+
+void DirListBox::addEntry(const QString &path, int depth, const QIcon &icon)
+{
+    auto *item = new QListWidgetItem(icon, lastComponent(path), this);
+    item->setData(kPathRole, path);
+    item->setData(kDepthRole, depth);
+    item->setToolTip(path);
 }
 
 void DirListBox::openEntry(QListWidgetItem *item)

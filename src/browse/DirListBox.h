@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browse/FolderReader.h"
 #include "platform/Failure.h"
 
 #include <QHash>
@@ -7,8 +8,8 @@
 
 namespace browse {
 
-// The folder list: the current folder under its ancestors, then its subfolders. Activating an
-// entry (double click or Enter) opens it.
+// The folder list: the current folder under its ancestors, then its subfolders, which come when
+// read (later on a slow share). Activating an entry (double click or Enter) opens it.
 class DirListBox : public QListWidget {
     Q_OBJECT
 
@@ -30,10 +31,13 @@ signals:
 
 private:
     void showFolder();
+    void showSubfolders(const QStringList &names);
+    void addEntry(const QString &path, int depth, const QIcon &icon);
     void openEntry(QListWidgetItem *item);
 
     QString m_path;
     QHash<QString, QString> m_lastFolderOnVolume;
+    FolderReader m_subfolders;
 };
 
 } // namespace browse

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -67,32 +68,102 @@ bool isMovieName(const QString &name, FileKinds kinds)
            (kinds == FileKinds::Today && isTodaysMovie(name));
 }
 
+namespace {
+
+// A name's place in the list, cheap to compare: the first eight code units of its folded form
+// packed into an integer (most camera names differ within them), then the whole folded form.
+struct SortKey {
+    quint64 prefix;
+    qsizetype foldedAt; // in the shared buffer of folded names
+    qsizetype foldedSize;
+    qsizetype index; // in the names being sorted
+};
+
+// Code units above 254 do not fit a byte: from the first one on the prefix is all 255, so two
+// names alike up to there are told apart by their whole folded forms.
+quint64 prefixOf(std::u16string_view folded)
+{
+    quint64 prefix = 0;
+    bool saturated = false;
+    for (size_t i = 0; i < 8; ++i) {
+        const char16_t unit = i < folded.size() ? folded[i] : 0;
+        saturated = saturated || unit >= 255;
+        prefix = (prefix << 8) | (saturated ? 255 : unit);
+    }
+    return prefix;
+}
+
+} // namespace
+
 void sortFileNames(QStringList &names)
 {
-    // Folding each name once keeps a sort of 100,000 names fast.
-    struct Keyed {
-        QString key;
-        QString name;
+    // Plain ASCII names (nearly all) fold by a table-free step; only the rest need Qt's folding.
+    // All folded forms share one buffer, so the sort makes no allocation per name.
+    std::u16string folded;
+    std::vector<SortKey> keys;
+    keys.reserve(size_t(names.size()));
+    for (qsizetype index = 0; index < names.size(); ++index) {
+        const QString &name = names.at(index);
+        const qsizetype at = qsizetype(folded.size());
+        const bool ascii = std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x80; });
+        if (ascii) {
+            for (const QChar c : name) {
+                const char16_t unit = c.unicode();
+                folded.push_back(unit >= u'A' && unit <= u'Z' ? char16_t(unit + (u'a' - u'A')) : unit);
+            }
+        } else {
+            const QString caseFolded = name.toCaseFolded();
+            folded.append(reinterpret_cast<const char16_t *>(caseFolded.utf16()), size_t(caseFolded.size()));
+        }
+        keys.push_back({0, at, qsizetype(folded.size()) - at, index});
+    }
+    const auto foldedOf = [&](const SortKey &key) {
+        return std::u16string_view(folded).substr(size_t(key.foldedAt), size_t(key.foldedSize));
     };
-    std::vector<Keyed> keyed;
-    keyed.reserve(size_t(names.size()));
-    for (QString &name : names)
-        keyed.push_back({name.toCaseFolded(), std::move(name)});
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) {
-        if (const int order = a.key.compare(b.key); order != 0)
+    for (SortKey &key : keys)
+        key.prefix = prefixOf(foldedOf(key));
+    std::sort(keys.begin(), keys.end(), [&](const SortKey &a, const SortKey &b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        if (const int order = foldedOf(a).compare(foldedOf(b)); order != 0)
             return order < 0;
-        return a.name < b.name;
+        return names.at(a.index) < names.at(b.index);
     });
-    names.clear();
-    for (Keyed &entry : keyed)
-        names.append(std::move(entry.name));
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (const SortKey &key : keys)
+        sorted.append(std::move(names[key.index]));
+    names = std::move(sorted);
 }
 
 bool comesBefore(const QString &a, const QString &b)
 {
-    if (const int order = a.toCaseFolded().compare(b.toCaseFolded()); order != 0)
-        return order < 0;
-    return a < b;
+    // Plain ASCII is folded as it is compared; anything else by Qt's folding of both names.
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const char16_t x = a.at(i).unicode(), y = b.at(i).unicode();
+        if (x >= 0x80 || y >= 0x80) {
+            if (const int order = a.toCaseFolded().compare(b.toCaseFolded()); order != 0)
+                return order < 0;
+            return a < b;
+        }
+        const auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c; };
+        if (fold(x) != fold(y))
+            return fold(x) < fold(y);
+    }
+    // Folding keeps a name's length, so the shorter of two names alike so far comes first.
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
+void mergeFileNames(QStringList &sorted, QStringList more)
+{
+    sortFileNames(more);
+    QStringList merged;
+    merged.reserve(sorted.size() + more.size());
+    std::merge(std::make_move_iterator(sorted.begin()), std::make_move_iterator(sorted.end()),
+               std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()),
+               std::back_inserter(merged), comesBefore);
+    sorted = std::move(merged);
 }
 
 QString fileListStatus(int count, const QString &folder)

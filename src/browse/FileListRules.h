@@ -22,6 +22,8 @@ bool isMovieName(const QString &name, FileKinds kinds = FileKinds::Classic);
 // File list order: alphabetical without regard to letter case, ties by the exact name.
 void sortFileNames(QStringList &names);
 bool comesBefore(const QString &a, const QString &b);
+// Adds more names to a list in that order.
+void mergeFileNames(QStringList &sorted, QStringList more);
 
 // The first status panel: "12 file(s) - /pictures/holiday/", or "<empty>".
 QString fileListStatus(int count, const QString &folder);

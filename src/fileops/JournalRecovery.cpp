@@ -162,7 +162,7 @@ void restack(JournalStacks &stacks)
 
 } // namespace
 
-bool settleInterrupted(JournalStacks &stacks)
+bool settleInterrupted(JournalStacks &stacks, const std::function<void(JournalStep &)> &settleUnit)
 {
     bool settled = false;
     for (QList<JournalStep> *list : {&stacks.done, &stacks.undone}) {
@@ -173,6 +173,11 @@ bool settleInterrupted(JournalStacks &stacks)
                 settled = true;
                 if (!settleFile(step.kind, step.files[i]))
                     step.files.removeAt(i);
+            }
+            // Before the step is put on its stack: a unit all back at its sources is no undone step.
+            if (step.openUnit >= 0) {
+                settleUnit(step);
+                settled = true;
             }
         }
         list->removeIf([](const JournalStep &step) { return step.files.isEmpty(); });

@@ -74,7 +74,8 @@ bool SortCommand::send(const QString &name, const QString &areaPath)
         return false;
     if (failure) {
         m_report(m_result.failed.emplace_back(SortFailure{name, target, *failure}));
-        return true;
+        // Cancelled, but some of the unit could not come back: that is told, and the sort stops.
+        return failure->systemError != ECANCELED;
     }
     for (const QString &member : members)
         m_areaNames.add(areaPath, member);

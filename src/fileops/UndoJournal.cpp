@@ -8,6 +8,7 @@
 #include "platform/Trash.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -92,15 +93,8 @@ std::optional<QString> UndoJournal::load()
     ::close(fd);
     m_stacks = std::move(*stacks);
     const qsizetype steps = m_stacks.done.size() + m_stacks.undone.size();
-    bool settled = settleInterrupted(m_stacks);
     // A unit a crash cut in two comes back whole, as one that failed half-way does.
-    for (JournalStep &step : m_stacks.done) {
-        if (step.openUnit >= 0) {
-            retract(step, step.openUnit);
-            settled = true;
-        }
-    }
-    m_stacks.done.removeIf([](const JournalStep &step) { return step.files.isEmpty(); }); // did nothing
+    const bool settled = settleInterrupted(m_stacks, [this](JournalStep &step) { retract(step, step.openUnit); });
     if (settled || steps > kMaxSteps) {
         trim();
         rewrite();
@@ -260,7 +254,6 @@ void UndoJournal::settleWanted(JournalStep &step, const platform::MaybeFailure &
     file.placed = {};
     file.temporaries.clear();
     recordPlace(step, index);
-    forgetRedo();
 }
 
 platform::MaybeFailure UndoJournal::actOnUnit(const QList<UnitMember> &unit,
@@ -274,23 +267,36 @@ platform::MaybeFailure UndoJournal::actOnUnit(const QList<UnitMember> &unit,
         append(format::unitLine(step->id, first));
         step->openUnit = first;
     }
-    for (qsizetype member = 0; member < unit.size(); ++member) {
+    platform::MaybeFailure failure;
+    for (qsizetype member = 0; member < unit.size() && !failure; ++member) {
+        // A file whose name does not change (an editors' file when only the picture's ending
+        // does) is left as it is: the journal has no operation onto a file's own name.
+        if (unit[member].source == unit[member].target)
+            continue;
         const qsizetype index =
             want(*step, encodeFileName(unit[member].source), encodeFileName(unit[member].target));
-        const platform::MaybeFailure failure = act(step->files[index], index);
+        failure = act(step->files[index], index);
         settleWanted(*step, failure);
-        if (failure) {
-            if (failedMember)
-                *failedMember = member;
-            retract(*step, first);
-            return failure;
-        }
+        if (failure && failedMember)
+            *failedMember = member;
     }
-    if (step->openUnit >= 0) {
+    if (failure) {
+        // The files that could not come back are the user's to know of: "IMG_1.JPG stayed in /area".
+        QStringList stayed;
+        for (const QString &path : retract(*step, first))
+            stayed << QFileInfo(path).fileName() + QStringLiteral(" stayed in ") + QFileInfo(path).path();
+        if (!stayed.isEmpty())
+            failure = platform::Failure::system(failure->systemError,
+                                                failure->description + QStringLiteral(": ") + stayed.join(QStringLiteral(", ")));
+    } else if (step->openUnit >= 0) {
         append(format::wholeLine(step->id));
         step->openUnit = -1;
     }
-    return std::nullopt;
+    // What was undone can be redone until a file of this unit is in its new place: arrived
+    // whole, or unable to come back.
+    if (std::ranges::any_of(step->files.cbegin() + first, step->files.cend(), &JournalFile::atTarget))
+        forgetRedo();
+    return failure;
 }
 
 platform::MaybeFailure UndoJournal::transfer(const QList<UnitMember> &unit, Transfer how,
@@ -338,8 +344,9 @@ platform::MaybeFailure UndoJournal::trash(const QStringList &unit, qsizetype *fa
     return failure;
 }
 
-void UndoJournal::retract(JournalStep &step, qsizetype from)
+QStringList UndoJournal::retract(JournalStep &step, qsizetype from)
 {
+    QStringList stayed;
     for (qsizetype index = step.files.size() - 1; index >= from; --index) {
         // One still under a temporary name of ours is left to the next start to put back.
         if (!step.files[index].atTarget && isUnderTemporaryName(step.files[index]))
@@ -349,6 +356,7 @@ void UndoJournal::retract(JournalStep &step, qsizetype from)
             if (undoFile(step, index, {}) || step.files[index].atTarget) {
                 if (!isUnderTemporaryName(step.files[index]))
                     recordPlace(step, index);
+                stayed.prepend(decodeFileName(step.files[index].target));
                 continue;
             }
         }
@@ -359,6 +367,7 @@ void UndoJournal::retract(JournalStep &step, qsizetype from)
         append(format::wholeLine(step.id));
         step.openUnit = -1;
     }
+    return stayed;
 }
 
 } // namespace fileops

@@ -89,9 +89,11 @@ private:
     void forgetRedo();
     void trim();
     // Takes back the files of a step from index on, the newest first: a unit that could not go
-    // whole. One that cannot come back stays in the step, to be undone with it.
-    void retract(JournalStep &step, qsizetype from);
-    // Records each member's operation; on the first failure the members before it are retracted.
+    // whole. One that cannot come back stays in the step, to be undone with it; the places of
+    // those are returned.
+    QStringList retract(JournalStep &step, qsizetype from);
+    // Records each member's operation; on the first failure the members before it are retracted,
+    // and the failure names those that stayed where they went.
     platform::MaybeFailure actOnUnit(const QList<UnitMember> &unit,
                                      const std::function<platform::MaybeFailure(JournalFile &, qsizetype)> &act,
                                      qsizetype *failedMember = nullptr);

@@ -64,7 +64,6 @@ frmRename::frmRename(browse::BrowseContext &files, fileops::UndoJournal &journal
 void frmRename::cmdRename_Click()
 {
     const QString newName = txtNewFilename->text();
-    const QString oldPath = platform::joinPath(m_folder, m_oldName);
     const QString newPath = platform::joinPath(m_folder, newName);
     if (m_oldName == newName) {
         reportFailure(platform::Failure{platform::FailureKind::FileAlreadyExists, QString()}, newPath);
@@ -74,13 +73,14 @@ void frmRename::cmdRename_Click()
         reportFailure(platform::Failure::fileNotFound(), newPath);
         return;
     }
-    // The files that go with it take the new base name, each keeping its own ending; all names
-    // are checked, in any letter case, before the first file is renamed.
-    QList<fileops::UnitMember> unit{{oldPath, newPath}};
-    QSet<QString> newNames{newName.toCaseFolded()};
+    // The files that go with it take the new base name, each keeping its own ending; all names,
+    // its own too, are checked in any letter case before the first file is renamed. One whose
+    // name stays as it is (when only the picture's ending changes) is not renamed.
+    QList<fileops::UnitMember> unit;
+    QSet<QString> newNames;
     fileops::AreaNames taken;
-    for (const QString &companion : m_files.companions(m_oldName)) {
-        const QString renamed = browse::renamedMember(companion, m_oldName, newName);
+    for (const QString &member : QStringList{m_oldName} + m_files.companions(m_oldName)) {
+        const QString renamed = browse::renamedMember(member, m_oldName, newName);
         const QString renamedPath = platform::joinPath(m_folder, renamed);
         const fileops::NameLookup found = taken.find(m_folder, renamed);
         if (found.failure) {
@@ -88,13 +88,14 @@ void frmRename::cmdRename_Click()
             return;
         }
         // Two of them under one name, or another file's name: none is renamed.
-        const bool own = renamed.toCaseFolded() == companion.toCaseFolded();
+        const bool own = renamed.toCaseFolded() == member.toCaseFolded();
         if ((!own && found.found) || newNames.contains(renamed.toCaseFolded())) {
             reportFailure(platform::Failure{platform::FailureKind::FileAlreadyExists, QString()}, renamedPath);
             return;
         }
         newNames.insert(renamed.toCaseFolded());
-        unit.append({platform::joinPath(m_folder, companion), renamedPath});
+        if (renamed != member)
+            unit.append({platform::joinPath(m_folder, member), renamedPath});
     }
     qsizetype failedMember = 0;
     if (const platform::MaybeFailure failure = m_journal.rename(unit, &failedMember)) {

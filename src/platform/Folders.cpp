@@ -49,15 +49,14 @@ EntryKind kindOf(int folderFd, const dirent &entry)
 
 } // namespace
 
-FolderRead readFolder(const QString &path, std::optional<EntryKind> only)
+MaybeFailure readFolder(const QString &path, std::optional<EntryKind> only,
+                        const std::function<bool(FolderEntry &&)> &take)
 {
-    FolderRead read;
     DIR *folder = opendir(encodeFileName(path).constData());
-    if (!folder) {
-        read.failure = folderFailure(errno);
-        return read;
-    }
+    if (!folder)
+        return folderFailure(errno);
     const int fd = dirfd(folder);
+    MaybeFailure failure;
     for (;;) {
         // Only readdir's own errno tells a failed read from the end of the folder: anything
         // else in the loop (a stat, an allocation) may leave errno set.
@@ -65,7 +64,7 @@ FolderRead readFolder(const QString &path, std::optional<EntryKind> only)
         const dirent *entry = readdir(folder);
         if (!entry) {
             if (errno != 0)
-                read.failure = Failure::fromErrno(errno);
+                failure = Failure::fromErrno(errno);
             break;
         }
         const char *name = entry->d_name;
@@ -74,9 +73,20 @@ FolderRead readFolder(const QString &path, std::optional<EntryKind> only)
         const EntryKind kind = kindOf(fd, *entry);
         if (only && kind != *only)
             continue;
-        read.entries.push_back({decodeFileName(QByteArray::fromRawData(name, qsizetype(std::strlen(name)))), kind});
+        if (!take({decodeFileName(QByteArray::fromRawData(name, qsizetype(std::strlen(name)))), kind}))
+            break;
     }
     closedir(folder);
+    return failure;
+}
+
+FolderRead readFolder(const QString &path, std::optional<EntryKind> only)
+{
+    FolderRead read;
+    read.failure = readFolder(path, only, [&](FolderEntry &&entry) {
+        read.entries.push_back(std::move(entry));
+        return true;
+    });
     return read;
 }
 
@@ -94,6 +104,12 @@ bool entryExists(const QString &path)
 {
     struct stat info {};
     return ::lstat(encodeFileName(path).constData(), &info) == 0;
+}
+
+EntryKind entryKind(const QString &path)
+{
+    struct stat info {};
+    return ::stat(encodeFileName(path).constData(), &info) == 0 ? kindOfMode(info.st_mode) : EntryKind::Other;
 }
 
 MaybeFailure makeFolder(const QString &path)

@@ -3,6 +3,7 @@
 #include "platform/Failure.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -24,6 +25,10 @@ struct FolderRead {
 // systems that report no kind) cost a stat. "." and ".." are left out. With only, entries of
 // other kinds are skipped before their names are even decoded.
 FolderRead readFolder(const QString &path, std::optional<EntryKind> only = std::nullopt);
+// The same pass, handing each entry over as it is read: for a folder on a slow share whose names
+// are shown as they arrive. The read stops early, and without a failure, when take returns false.
+MaybeFailure readFolder(const QString &path, std::optional<EntryKind> only,
+                        const std::function<bool(FolderEntry &&)> &take);
 
 // PathNotFound when path is not an existing folder.
 MaybeFailure checkFolder(const QString &path);
@@ -33,6 +38,8 @@ MaybeFailure makeFolder(const QString &path);
 
 // Whether anything (a file, a folder, a link) has this path.
 bool entryExists(const QString &path);
+// What a path names, following a symbolic link as a folder read does; Other when nothing.
+EntryKind entryKind(const QString &path);
 
 // The process's current folder, "/" when it cannot be read.
 QString currentFolder();

@@ -216,8 +216,12 @@ private slots:
             {"img_1.CR2.XMP"}, {}, {"$ROOT/areas/cats/IMG_1.CR2.xmp already exist"}};
         QTest::newRow("to the trash") << Unit{"trash", {}, other, {}, pair};
         QTest::newRow("rename") << Unit{"rename Beach.jpg", {}, {"Beach.CR2.xmp", "Beach.cr2", "Beach.jpg", "Beach.xmp", "other.jpg"}};
+        QTest::newRow("rename only the picture's ending")
+            << Unit{"rename IMG_1.jpeg", {}, {"IMG_1.CR2.xmp", "IMG_1.cr2", "IMG_1.jpeg", "IMG_1.xmp", "other.jpg"}};
         QTest::newRow("rename two of them to one name")
             << Unit{"rename Beach.CR2", {}, pair + other, {}, {}, {"The filename already exists: $ROOT/Beach.cr2"}};
+        QTest::newRow("rename to another file's name in another case")
+            << Unit{"rename Other.JPG", {}, pair + other, {}, {}, {"The filename already exists"}};
         QTest::newRow("without RAW files: the picture alone")
             << Unit{"Cats", {}, L{"IMG_1.CR2.xmp", "IMG_1.xmp", "img_1.cr2", "other.jpg"}, {"IMG_1.JPG"}, {}, {}, false};
     }
@@ -259,6 +263,10 @@ private slots:
         check(before, u.taken, {});
         f.main().mnuRedo->trigger();
         check(u.root, u.area, u.trash);
+        f.harness.start(); // the journal the unit left is read at the next start
+        f.main().mnuUndo->trigger();
+        QCOMPARE(f.harness.messages.texts(), L());
+        check(before, u.taken, {});
     }
 
     // The first run, without any file, is quiet; a bad line of the groups file is reported once;

@@ -4,7 +4,6 @@
 #include "browse/FileUnits.h"
 
 #include <QSignalSpy>
-#include <QThreadPool>
 
 using namespace browse;
 
@@ -107,11 +106,27 @@ private slots:
         QCOMPARE(renamedMember(member, "IMG_1.JPG", "Beach.jpeg"), renamed);
     }
 
+    // The list's order: letter case ignored, ties by the exact name, for names a quick key could
+    // get wrong (underscore between the two cases, long common starts, letters beyond ASCII).
+    void sortsWithoutRegardToCase_data()
+    {
+        QTest::addColumn<QStringList>("order");
+        using L = QStringList;
+        QTest::newRow("case and digits") << L{"10.jpg", "A.jpg", "a.jpg", "B.jpg", "b.jpg", "C.jpg", "é.jpg"};
+        QTest::newRow("equal but for case") << L{"A.JPG", "A.jpg", "a.JPG", "a.jpg"};
+        QTest::newRow("punctuation against letters") << L{"IMG-1.jpg", "img.jpg", "IMG_10.jpg", "img_9.jpg", "imga.jpg"};
+        QTest::newRow("alike past eight letters") << L{"IMG_0001.jpg", "img_00010.jpg", "img_0001_A.jpg", "IMG_0001_b.jpg"};
+        QTest::newRow("beyond ASCII") << L{"ea.jpg", "ss.jpg", "Zz.jpg", "ß.jpg", "Éa.jpg", "éb.jpg", "ÿa.jpg", "Ÿb.jpg", "Ω.jpg", "ω.jpg", "ωa.jpg"};
+    }
     void sortsWithoutRegardToCase()
     {
-        QStringList names{"b.jpg", "C.jpg", "a.jpg", "B.jpg", "é.jpg", "10.jpg", "A.jpg"};
-        sortFileNames(names);
-        QCOMPARE(names, (QStringList{"10.jpg", "A.jpg", "a.jpg", "B.jpg", "b.jpg", "C.jpg", "é.jpg"}));
+        QFETCH(QStringList, order);
+        for (const QStringList &shuffled : {QStringList(order.rbegin(), order.rend()), order}) {
+            QStringList names = shuffled;
+            sortFileNames(names);
+            QCOMPARE(names, order);
+        }
+        QVERIFY(std::ranges::is_sorted(order, comesBefore));
     }
 
     void statusText_data()
@@ -178,47 +193,58 @@ private slots:
         QCOMPARE(shown.count(), 1);
     }
 
-    // A read in the background keeps the current file and the selection by name. It is dropped when a newer change
-    // of the list came first: d.jpg, which it found, is gone again.
-    void rereadsInTheBackground_data()
+    // Files other programs add to the folder or take from it come and go in the list, which keeps
+    // the current file and the selection; while a command holds the list they wait for its end.
+    void followsOtherProgramsChanges_data()
     {
         QTest::addColumn<Reread>("row");
         QTest::newRow("a file added before the current") << Reread{"add", {"a.jpg", "b.jpg"}, -1};
         QTest::newRow("the current file removed") << Reread{"remove", {"a.jpg"}, 1};
-        QTest::newRow("a newer read") << Reread{"read", {"a.jpg", "b.jpg"}};
-        QTest::newRow("a command acts on the list") << Reread{"stop", {"a.jpg", "b.jpg"}};
-        QTest::newRow("files left the list") << Reread{"drop", {}};
+        QTest::newRow("while a command holds the list") << Reread{"hold", {"a.jpg", "b.jpg"}, -1};
+        QTest::newRow("beside a file the program took out") << Reread{"drop", {"b.jpg"}, -1};
+        QTest::newRow("pictures and a pair with RAW files") << Reread{"raw", {"a.jpg", "b.jpg"}, -1};
     }
-    void rereadsInTheBackground()
+    void followsOtherProgramsChanges()
     {
         QFETCH(Reread, row);
         QTemporaryDir folder;
         QVERIFY(QDir(folder.path()).mkdir("sub.jpg"));
         BrowseContext context;
+        context.setRawFiles(row.change == "raw");
         testsupport::createFiles(folder.path(), {"b.jpg", "a.jpg", "c.jpg", "notes.txt", ".hidden.jpg"});
         QVERIFY(!context.setPath(folder.path()));
         QCOMPARE(names(context), (QStringList{"a.jpg", "b.jpg", "c.jpg"})); // no folder, hidden or other file
         context.select(0);
         context.select(1);
-        if (row.change == "remove")
-            QVERIFY(QFile::remove(folder.filePath("b.jpg")));
-        else
-            testsupport::createFiles(folder.path(), {row.change == "add" ? "aa.jpg" : "d.jpg"});
         QSignalSpy reread(&context, &BrowseContext::reread);
-        context.refreshInBackground();
-        QThreadPool::globalInstance()->waitForDone(); // its result waits in the event queue
-        QFile::remove(folder.filePath("d.jpg"));
-        if (row.change == "read")
-            context.refreshInBackground();
-        else if (row.change == "stop")
-            context.stopBackgroundRead();
-        else if (row.change == "drop")
+        QSignalSpy told(context.findChild<platform::FolderWatch *>(), &platform::FolderWatch::namesChanged);
+        std::optional<UpdateHold> hold;
+        if (row.change == "hold")
+            hold.emplace(context);
+        if (row.change == "drop") {
             context.removeNames({"a.jpg"});
-        QThreadPool::globalInstance()->waitForDone();
-        QCoreApplication::sendPostedEvents();
+            context.select(0);
+            QVERIFY(QFile::remove(folder.filePath("a.jpg")));
+        }
+        QStringList expected = names(context);
+        if (row.change == "remove") {
+            QVERIFY(QFile::remove(folder.filePath("b.jpg")));
+            expected.removeOne("b.jpg");
+        } else {
+            testsupport::createFiles(folder.path(), {"aa.jpg", "aa.cr2", "d.txt"});
+            expected << "aa.jpg";
+            sortFileNames(expected);
+        }
+        QTRY_VERIFY(!told.isEmpty());
+        if (hold) {
+            QCOMPARE(names(context).size(), 3);
+            hold.reset();
+        }
+        QTRY_COMPARE(names(context), expected);
         QCOMPARE(names(context, true), row.selected);
-        QCOMPARE(context.currentName(), row.selected.value(1));
-        QCOMPARE(reread.isEmpty() ? -2 : reread.first().first().toInt(), row.currentGone);
+        if (row.currentGone < 0)
+            QCOMPARE(context.currentName(), row.selected.last());
+        QCOMPARE(reread.last().first().toInt(), row.currentGone);
     }
 
     void vanishedFolderIsReported()

@@ -1,13 +1,17 @@
 // Preloaded into the fault-injection tests: makes a chosen call fail with a chosen error at its
 // n-th use (or stops the process there, as a crash would), slows large writes down as a slow
-// stick does, and can make one folder ignore letter case as FAT does. The tests drive it through
+// stick does, makes one folder ignore letter case as FAT does, and one answer as slowly as a
+// share on a distant server. The tests drive it through
 // the faultshim_* functions.
 #include <cerrno>
 #include <csignal>
 #include <cstdarg>
+#include <cstring>
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <algorithm>
+#include <atomic>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,6 +36,15 @@ int g_errnoAfterNew = 0;
 size_t g_copyChunk = 0;
 std::string g_caseFolder;
 
+// The slow folder: every call on a path in it or on a descriptor opened there waits this long,
+// and a listing of it answers a batch of entries per wait, as a network share does.
+std::string g_slowFolder;
+int g_slowMs = 0;
+constexpr int kSlowEntriesPerAnswer = 32;
+constexpr int kMostDescriptors = 4096;
+std::atomic<bool> g_slowDescriptor[kMostDescriptors];
+std::atomic<int> g_entriesRead[kMostDescriptors];
+
 // The error that stands for a crash: the process is killed before the call.
 constexpr int kKill = -1;
 
@@ -52,6 +65,28 @@ bool failNow(std::string_view call)
 void delayLarge(size_t size)
 {
     if (g_delayMs > 0 && size >= g_delayFromBytes) ::usleep(useconds_t(g_delayMs) * 1000);
+}
+
+bool inSlowFolder(const char *path)
+{
+    const std::size_t size = g_slowFolder.size();
+    return g_slowMs > 0 && path && g_slowFolder.compare(0, size, path, std::min(size, std::strlen(path))) == 0 &&
+           (path[size] == '/' || path[size] == 0);
+}
+
+bool isSlow(int fd) { return g_slowMs > 0 && fd >= 0 && fd < kMostDescriptors && g_slowDescriptor[fd]; }
+
+bool waitIfSlow(bool slow)
+{
+    if (slow) ::usleep(useconds_t(g_slowMs) * 1000);
+    return slow;
+}
+
+void markSlow(int fd, bool slow)
+{
+    if (fd < 0 || fd >= kMostDescriptors) return;
+    g_slowDescriptor[fd] = slow;
+    g_entriesRead[fd] = 0;
 }
 
 template <class Function>
@@ -101,14 +136,18 @@ int openWith(std::optional<int> dirfd, const char *path, int flags, va_list argu
     std::string storage;
     if (failNow("open") || ((flags & O_CREAT) && (flags & O_EXCL) && takenInAnyCase(path))) return -1;
     if (!(flags & O_CREAT)) path = folded(path, storage);
-    if (!dirfd) return real<int (*)(const char *, int, ...)>("open")(path, flags, mode);
-    return real<int (*)(int, const char *, int, ...)>("openat")(*dirfd, path, flags, mode);
+    const bool slow = waitIfSlow(inSlowFolder(path) || (dirfd && path[0] != '/' && isSlow(*dirfd)));
+    const int fd = dirfd ? real<int (*)(int, const char *, int, ...)>("openat")(*dirfd, path, flags, mode)
+                         : real<int (*)(const char *, int, ...)>("open")(path, flags, mode);
+    markSlow(fd, slow);
+    return fd;
 }
 
 // Looking a name up in the case-folding folder finds it in any letter case.
 template <class Info>
 int lookUp(const char *name, const char *path, Info *info)
 {
+    waitIfSlow(inSlowFolder(path));
     std::string storage;
     return real<int (*)(const char *, Info *)>(name)(folded(path, storage), info);
 }
@@ -141,6 +180,12 @@ void faultshim_slow(int ms, size_t fromBytes)
 // systems do; each call is a point a crash can come between.
 void faultshim_copy_chunk(size_t bytes) { g_copyChunk = bytes; }
 void faultshim_casefold(const char *folder) { g_caseFolder = folder ? folder : ""; }
+// Calls in folder (and its subfolders) take ms each; 0 ms ends it.
+void faultshim_slow_folder(const char *folder, int ms)
+{
+    g_slowFolder = folder ? folder : "";
+    g_slowMs = ms;
+}
 // From now on every allocation by operator new leaves errno set to error (0: as it was), as
 // an allocator may on success.
 void faultshim_errno_after_new(int error) { g_errnoAfterNew = error; }
@@ -166,8 +211,45 @@ int openat(int dirfd, const char *path, int flags, ...)
     return fd;
 }
 
+int close(int fd)
+{
+    markSlow(fd, false);
+    return real<int (*)(int)>("close")(fd);
+}
+
+DIR *opendir(const char *path)
+{
+    const bool slow = waitIfSlow(inSlowFolder(path));
+    DIR *folder = real<DIR *(*)(const char *)>("opendir")(path);
+    if (folder) markSlow(::dirfd(folder), slow);
+    return folder;
+}
+
+int closedir(DIR *folder)
+{
+    markSlow(::dirfd(folder), false);
+    return real<int (*)(DIR *)>("closedir")(folder);
+}
+
+dirent *readdir(DIR *folder)
+{
+    if (failNow("readdir")) return nullptr;
+    const int fd = ::dirfd(folder);
+    waitIfSlow(isSlow(fd) && g_entriesRead[fd]++ % kSlowEntriesPerAnswer == 0);
+    return real<dirent *(*)(DIR *)>("readdir")(folder);
+}
+
+dirent64 *readdir64(DIR *folder)
+{
+    if (failNow("readdir")) return nullptr;
+    const int fd = ::dirfd(folder);
+    waitIfSlow(isSlow(fd) && g_entriesRead[fd]++ % kSlowEntriesPerAnswer == 0);
+    return real<dirent64 *(*)(DIR *)>("readdir64")(folder);
+}
+
 ssize_t read(int fd, void *buffer, size_t size)
 {
+    waitIfSlow(isSlow(fd));
     if (failNow("read")) return errno == 0 ? 0 : -1;
     return real<ssize_t (*)(int, void *, size_t)>("read")(fd, buffer, size);
 }
@@ -175,6 +257,7 @@ ssize_t read(int fd, void *buffer, size_t size)
 ssize_t write(int fd, const void *buffer, size_t size)
 {
     if (failNow("write")) return -1;
+    waitIfSlow(isSlow(fd));
     delayLarge(size);
     return real<ssize_t (*)(int, const void *, size_t)>("write")(fd, buffer, size);
 }
@@ -183,6 +266,7 @@ ssize_t copy_file_range(int in, off64_t *inOffset, int out, off64_t *outOffset, 
 {
     if (failNow("copy_file_range")) return errno == 0 ? 0 : -1;
     size = g_copyChunk > 0 && size > g_copyChunk ? g_copyChunk : size;
+    waitIfSlow(isSlow(in) || isSlow(out));
     delayLarge(size);
     return real<ssize_t (*)(int, off64_t *, int, off64_t *, size_t, unsigned)>("copy_file_range")(in, inOffset, out, outOffset, size, flags);
 }
@@ -190,6 +274,7 @@ ssize_t copy_file_range(int in, off64_t *inOffset, int out, off64_t *outOffset, 
 int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned flags)
 {
     if (failNow("renameat2") || ((flags & RENAME_NOREPLACE) && takenInAnyCase(to))) return -1;
+    waitIfSlow(inSlowFolder(from) || inSlowFolder(to) || isSlow(fromDir) || isSlow(toDir));
     return real<int (*)(int, const char *, int, const char *, unsigned)>("renameat2")(fromDir, from, toDir, to, flags);
 }
 
@@ -200,12 +285,18 @@ int link(const char *from, const char *to)
 
 int unlink(const char *path)
 {
+    waitIfSlow(inSlowFolder(path));
     std::string storage;
     return failNow("unlink") ? -1 : real<int (*)(const char *)>("unlink")(folded(path, storage));
 }
 
-int fsync(int fd) { return failNow("fsync") ? -1 : real<int (*)(int)>("fsync")(fd); }
-int rename(const char *from, const char *to) { return failNow("rename") ? -1 : real<int (*)(const char *, const char *)>("rename")(from, to); }
+int fsync(int fd) { return failNow("fsync") ? -1 : (waitIfSlow(isSlow(fd)), real<int (*)(int)>("fsync")(fd)); }
+int rename(const char *from, const char *to)
+{
+    if (failNow("rename")) return -1;
+    waitIfSlow(inSlowFolder(from) || inSlowFolder(to));
+    return real<int (*)(const char *, const char *)>("rename")(from, to);
+}
 int fchmod(int fd, mode_t mode) { return failNow("fchmod") ? -1 : real<int (*)(int, mode_t)>("fchmod")(fd, mode); }
 int futimens(int fd, const struct timespec times[2]) { return failNow("futimens") ? -1 : real<int (*)(int, const struct timespec *)>("futimens")(fd, times); }
 int mkdir(const char *path, mode_t mode) { return failNow("mkdir") ? -1 : real<int (*)(const char *, mode_t)>("mkdir")(path, mode); }

@@ -1,6 +1,7 @@
 #include "SettingsFixture.h"
 #include "TestSupport.h"
 #include "app/frmMain.h"
+#include "browse/BrowseContext.h"
 #include "browse/FileListBox.h"
 #include "platform/FileDeletion.h"
 #include "platform/Folders.h"
@@ -26,6 +27,7 @@ int faultshim_calls(const char *call) __attribute__((weak));
 void faultshim_casefold(const char *folder) __attribute__((weak));
 void faultshim_errno_after_new(int error) __attribute__((weak));
 void faultshim_slow(int ms, size_t fromBytes) __attribute__((weak));
+void faultshim_slow_folder(const char *folder, int ms) __attribute__((weak));
 }
 
 namespace {
@@ -192,15 +194,34 @@ private slots:
             for (const QString &name : folderEntries(place)) QCOMPARE(readBytes(place + '/' + name), pictureBytes());
     }
 
-    // A unit (a RAW file and its picture) whose second file fails comes back whole.
+    // A unit (a RAW file and its picture) whose second file fails comes back whole; a file that
+    // cannot come back is named where it stayed, and goes back with the undo. Deleted for good, a
+    // unit cannot come back: the message names the files gone, and the folder is read again, so
+    // that the next delete finds the unit as it now is.
     void unitFailingHalfWayComesBack_data()
     {
         QTest::addColumn<QString>("operation");
-        for (const char *operation : {"move", "copy", "rename"}) QTest::newRow(operation) << QString(operation);
+        QTest::addColumn<QString>("failure");
+        for (const char *operation : {"move", "copy", "rename"}) QTest::newRow(operation) << QString(operation) << "5 Input/output error";
+        QTest::newRow("move, the first file cannot come back") << "move" << "5 Input/output error: a.jpg stayed in $DIR/area";
+        QTest::newRow("delete for good") << "delete for good" << "Error occurred! Deleted: a.xmp. Still here: a.jpg, a.cr2. 5 Input/output error";
     }
     void unitFailingHalfWayComesBack()
     {
         QFETCH(QString, operation);
+        QFETCH(QString, failure);
+        if (operation == "delete for good") {
+            SettingsFixture f(f.kGroups, f.kAreas, f.kFolders, {"a.cr2", "a.jpg", "a.xmp", "b.jpg"});
+            f.setOptions([](settings::Options &o) { o.more.rawFiles = true, o.deleteRecycle = o.promptDelete = 0; });
+            f.harness.clickFile("a.jpg");
+            faultshim_arm("unlink", EIO, 2); // the RAW file, after the editors' file
+            f.main().mnuDelete->trigger();
+            faultshim_disarm();
+            f.main().mnuDelete->trigger();
+            QCOMPARE(f.harness.messages.texts(), QStringList{failure});
+            QCOMPARE(folderEntries(f.root()), (QStringList{"areas", "b.jpg"}));
+            return;
+        }
         QTemporaryDir dir, program;
         QDir().mkpath(dir.filePath("area"));
         fileops::UndoJournal journal(program.filePath("SHELFMASTER.UNDO"));
@@ -211,16 +232,22 @@ private slots:
             unit.append({dir.filePath(name), dir.filePath(operation == "rename" ? "b" + name.mid(1) : "area/" + name)});
         }
         qsizetype failed = -1;
+        const bool stays = failure.contains("stayed");
         faultshim_arm("renameat2", EIO, 2); // the second file's arrival
+        if (stays) faultshim_arm("renameat2", EIO, 2); // and, counted from then on, the first one's way back
+        platform::MaybeFailure failedWith;
         if (operation == "rename") {
-            QVERIFY(journal.rename(unit, &failed));
+            failedWith = journal.rename(unit, &failed);
         } else {
             journal.beginStep(operation == "copy" ? fileops::StepKind::Copy : fileops::StepKind::Move, "Area");
-            QVERIFY(journal.transfer(unit, operation == "copy" ? Transfer::Copy : Transfer::Move, {}, &failed));
+            failedWith = journal.transfer(unit, operation == "copy" ? Transfer::Copy : Transfer::Move, {}, &failed);
             journal.endStep();
         }
         faultshim_disarm();
         QCOMPARE(failed, 1);
+        QCOMPARE(failedWith.value_or(platform::Failure{}).text(), failure.replace("$DIR", dir.path()));
+        QCOMPARE(folderEntries(dir.filePath("area")), stays ? QStringList{"a.jpg"} : QStringList());
+        QVERIFY(!stays || journal.undo().refusals.isEmpty());
         QCOMPARE(folderEntries(dir.path()), (QStringList{"a.cr2", "a.jpg", "area"}));
         QCOMPARE(folderEntries(dir.filePath("area")), QStringList());
         for (const QString name : {"a.jpg", "a.cr2"}) QCOMPARE(readBytes(dir.filePath(name)), pictureBytes());
@@ -259,6 +286,30 @@ private slots:
         faultshim_casefold(nullptr);
         QCOMPARE(folderEntries(dir.path()), QStringList{"a.jpg"});
         QCOMPARE(readBytes(dir.filePath("a.jpg")), QByteArray("picture"));
+    }
+
+    // On a slow share a long folder shows its first names before the rest arrive, and opening
+    // another folder meanwhile abandons the read at once.
+    void slowFolderArrivesAndIsAbandoned()
+    {
+        QTemporaryDir slow, quick;
+        QStringList pictures;
+        for (int i = 0; i < 2000; ++i) pictures << QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QLatin1Char('0'));
+        createFiles(slow.path(), pictures);
+        createFiles(quick.path(), {"a.jpg"});
+        faultshim_slow_folder(QFile::encodeName(slow.path()).constData(), 5);
+        faultshim_arm("readdir", EIO, 1000000); // only counts
+        {
+            browse::BrowseContext context;
+            QVERIFY(!context.setPath(slow.path()));
+            QTRY_VERIFY(context.count() > 0);
+            QVERIFY(context.count() < pictures.size());
+            QVERIFY(!context.setPath(quick.path()));
+            QCOMPARE(context.count(), 1);
+        } // waits for the abandoned read to end
+        QVERIFY2(faultshim_calls("readdir") < pictures.size(), qPrintable(QString::number(faultshim_calls("readdir"))));
+        faultshim_disarm();
+        faultshim_slow_folder(nullptr, 0);
     }
 
     // A long copy to a slow stick shows its progress and can be cancelled: the file being sent

@@ -4,7 +4,8 @@
 //   undohelper JOURNAL FROM TO OPERATION INTERFERENCE [STOP_AT | recover]
 // OPERATION: move, copy, trash, rename, casefold (a rename in another letter case on a folder
 // that ignores case), settings (the settings file beside the journal rewritten, nothing else) or
-// unit (both files moved as one unit, nothing else);
+// unit (both files moved as one unit, nothing else; target-taken gives the second one's name in
+// the area to another program's file, so that the first comes back);
 // INTERFERENCE: original-taken, target-taken, changed, removed. STOP_AT counts the calls that
 // change the disk; the number made is printed, so the test knows every point it can stop the
 // program at. "recover" only starts as the program does, settling the journal on the same file
@@ -57,6 +58,7 @@ int main(int argc, char *argv[])
     }
     if (operation == "unit") {
         const auto member = [](const QByteArray &folder, int i) { return QString::fromLocal8Bit(folder + "/f" + QByteArray::number(i) + ".jpg"); };
+        if (interference == "target-taken") putStranger(member(to, 1).toLocal8Bit(), 1000);
         journal.beginStep(fileops::StepKind::Move, "Far");
         journal.transfer({{member(from, 0), member(to, 0)}, {member(from, 1), member(to, 1)}}, fileops::Transfer::Move);
         journal.endStep();

@@ -21,8 +21,9 @@ namespace {
 struct WindowCase { QStringList names; QString command, away, undoText; bool damaged = false; };
 // A step on a.jpg, undone or redone after another program was at work on one of its two places.
 struct Refusal { bool copy; QString interference; bool redo; QString refusal; };
-// A step taken back, then maybe redone half way, and a new command after it.
-struct NewCommand { bool halfRedone, nameTaken; QString redoText; };
+// A step taken back, then maybe redone half way, and a new command after it: n.jpg, or n.jpg and
+// o.jpg as one unit, with the (last) name taken.
+struct NewCommand { bool halfRedone, nameTaken; QString redoText; bool pair = false; };
 
 // Sorts without asking, moving or copying, into the first group's areas.
 void askNothing(SettingsFixture &f, bool move)
@@ -224,6 +225,7 @@ private slots:
     {
         QTest::addColumn<NewCommand>("row");
         QTest::newRow("the new command fails") << NewCommand{false, true, "Redo move of 2 files to Area"};
+        QTest::newRow("the new command's unit comes back") << NewCommand{false, true, "Redo move of 2 files to Area", true};
         QTest::newRow("the new command moves a file") << NewCommand{false, false, "Redo"};
         QTest::newRow("a half-redone step") << NewCommand{true, false, "Redo"};
     }
@@ -232,14 +234,20 @@ private slots:
     {
         QFETCH(NewCommand, row);
         QTemporaryDir dir;
-        auto journal = journalOver(dir, {"a.jpg", "b.jpg", "n.jpg", row.nameTaken ? "area/n.jpg" : "o.jpg"});
+        auto journal = journalOver(dir, QStringList{"a.jpg", "b.jpg", "n.jpg", "o.jpg"} + QStringList(row.nameTaken, row.pair ? "area/o.jpg" : "area/n.jpg"));
         QVERIFY(sortStep(*journal, dir, {"a.jpg", "b.jpg"}));
         QVERIFY(journal->undo().refusals.isEmpty());
         if (row.halfRedone) {
             interfere(dir.filePath("b.jpg"), "clone");
             QCOMPARE(journal->redo().refusals.size(), 1);
         }
-        QCOMPARE(sortStep(*journal, dir, {"n.jpg"}), !row.nameTaken);
+        if (row.pair) {
+            journal->beginStep(fileops::StepKind::Move, "Area");
+            QVERIFY(journal->transfer({{dir.filePath("n.jpg"), dir.filePath("area/n.jpg")}, {dir.filePath("o.jpg"), dir.filePath("area/o.jpg")}}, fileops::Transfer::Move));
+            journal->endStep();
+        } else {
+            QCOMPARE(sortStep(*journal, dir, {"n.jpg"}), !row.nameTaken);
+        }
         journal.reset();
         journal = journalOver(dir);
         QCOMPARE(journal->redoText(), row.redoText);

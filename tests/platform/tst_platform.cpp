@@ -1,5 +1,6 @@
 #include "ProgramHarness.h"
 #include "platform/FileNames.h"
+#include "platform/FolderWatch.h"
 #include "platform/Folders.h"
 #include "platform/TextFile.h"
 #include "platform/Trash.h"
@@ -8,6 +9,7 @@
 
 #include <QLabel>
 #include <QMessageBox>
+#include <QSignalSpy>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -144,6 +146,80 @@ private slots:
         const bool ready = volumeOf("/tmp/pictures") == kRootVolume && volumeIsReady(kRootVolume);
         setVolumesOverride(std::nullopt);
         QVERIFY(ready);
+    }
+
+    // Another program adds, removes or renames entries of the folder on show (shown, beside other): the
+    // names it touched are told, in one go; the folder itself removed or moved away ends the watch quietly.
+    void toldOfOtherProgramsChanges_data()
+    {
+        QTest::addColumn<QByteArray>("from");   // empty: to is made
+        QTest::addColumn<QByteArray>("to");     // empty: from is removed
+        QTest::addColumn<QStringList>("names"); // none: the watch ends
+        QTest::newRow("added") << QByteArray() << QByteArray("shown/new") << QStringList{"new"};
+        QTest::newRow("added, not UTF-8") << QByteArray() << QByteArray("shown/\xe9t\xe9")
+                                          << QStringList{decodeFileName("\xe9t\xe9")};
+        QTest::newRow("removed") << QByteArray("shown/old") << QByteArray() << QStringList{"old"};
+        QTest::newRow("renamed in") << QByteArray("other/in") << QByteArray("shown/in") << QStringList{"in"};
+        QTest::newRow("renamed out") << QByteArray("shown/old") << QByteArray("other/old") << QStringList{"old"};
+        QTest::newRow("renamed inside") << QByteArray("shown/old") << QByteArray("shown/new")
+                                        << QStringList{"new", "old"};
+        QTest::newRow("folder moved away") << QByteArray("shown") << QByteArray("other/shown") << QStringList();
+        QTest::newRow("folder removed") << QByteArray("shown") << QByteArray() << QStringList();
+    }
+    void toldOfOtherProgramsChanges()
+    {
+        QFETCH(QByteArray, from); QFETCH(QByteArray, to); QFETCH(QStringList, names);
+        const QString base = m_folder.filePath(QTest::currentDataTag()); // removed with the odd names in it
+        createFiles(base + "/shown", {"old"});
+        createFiles(base + "/other", {"in"});
+        FolderWatch watch;
+        QSignalSpy told(&watch, &FolderWatch::namesChanged);
+        watch.watch(base + "/shown");
+        const QByteArray root = QFile::encodeName(base) + '/';
+        if (from.isEmpty()) std::ofstream((root + to).constData()) << "x";
+        else if (to.isEmpty()) fs::remove_all((root + from).constData());
+        else QCOMPARE(::rename((root + from).constData(), (root + to).constData()), 0);
+        QTRY_COMPARE(told.size() + int(watch.folder().isEmpty()), 1);
+        QCOMPARE(watch.folder().isEmpty(), names.isEmpty());
+        QStringList toldNames = told.value(0).value(0).toStringList();
+        toldNames.sort();
+        QCOMPARE(toldNames, names);
+    }
+
+    // More changes than the system keeps before the program reads them: which ones is lost, so the
+    // whole folder is read again.
+    void rereadWhenTheSystemLostTrack()
+    {
+        QTemporaryDir dir;
+        FolderWatch watch;
+        QSignalSpy reread(&watch, &FolderWatch::rereadNeeded);
+        watch.watch(dir.path());
+        const int kept = readBytes("/proc/sys/fs/inotify/max_queued_events").trimmed().toInt();
+        const QByteArray a = QFile::encodeName(dir.filePath("a")), b = QFile::encodeName(dir.filePath("b"));
+        std::ofstream(a.constData());
+        for (int i = 0; i <= kept / 4; ++i) // a rename is two events
+            QVERIFY(::rename(a.constData(), b.constData()) == 0 && ::rename(b.constData(), a.constData()) == 0);
+        QTRY_COMPARE(reread.size(), 1);
+    }
+
+    // Network and user-space file systems tell only of this machine's changes, if at all; f_type may come
+    // sign-extended where it is 32 bits wide.
+    void classifiesFileSystems_data()
+    {
+        QTest::addColumn<long>("type");
+        QTest::addColumn<bool>("notifies");
+        for (const auto &[name, type, notifies] : std::initializer_list<std::tuple<const char *, long, bool>>{
+                 {"ext4", 0xEF53, true}, {"tmpfs", 0x01021994, true}, {"btrfs", 0x9123683E, true},
+                 {"btrfs, 32 bits", qint32(0x9123683E), true}, {"NFS", 0x6969, false}, {"SMB", 0x517B, false},
+                 {"CIFS", 0xFF534D42, false}, {"CIFS, 32 bits", qint32(0xFF534D42), false}, {"SMB2", 0xFE534D42, false},
+                 {"FUSE", 0x65735546, false}, {"9P", 0x01021997, false}, {"Ceph", 0x00C36400, false},
+                 {"AFS", 0x5346414F, false}, {"Coda", 0x73757245, false}})
+            QTest::newRow(name) << type << notifies;
+    }
+    void classifiesFileSystems()
+    {
+        QFETCH(long, type); QFETCH(bool, notifies);
+        QCOMPARE(notifiesChanges(type), notifies);
     }
 
     // A box names exactly the file it acts on, whatever characters the name holds. An errno that
