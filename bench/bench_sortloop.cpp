@@ -248,7 +248,11 @@ int main(int argc, char *argv[])
     } else {
         out << "No second file system at /dev/shm: the other-volume runs are left out.\n";
     }
+    // An argument picks the runs whose label holds it ("RAW", "1,000,000").
+    const QString only = application.arguments().value(1);
     for (const Run &run : runs) {
+        if (!run.label.contains(only))
+            continue;
         const QString area = (run.areaName == QLatin1String("Same") ? work.path() : other.path()) +
                              QStringLiteral("/area-") + (run.copy ? "copy" : "move");
         QDir(area).removeRecursively();

@@ -64,10 +64,10 @@ void CurrentFileView::preview()
 
 void CurrentFileView::readAheadAround(int index)
 {
-    // After a sort the next file takes this one's place; the space bar goes on to it, and the
-    // user sometimes steps back.
+    // After a sort the next file takes this one's place, and one sort follows another; the space
+    // bar goes on to it, and the user sometimes steps back.
     QStringList pictures;
-    for (const int neighbour : {index + 1, index - 1}) {
+    for (const int neighbour : {index + 1, index + 2, index - 1}) {
         if (neighbour >= 0 && neighbour < m_browse.count() &&
             m_browse.isPicture(m_browse.name(neighbour)))
             pictures << fullPathOf(m_browse.name(neighbour));

@@ -60,57 +60,61 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
 
 namespace {
 
-// A folder on a slow share shows its first names at once, then more ever less often: each
-// showing sorts and merges all that came, which a long folder must not pay for too often.
-constexpr int kFirstShowingMs = 20;
+// A folder still arriving shows more names ever less often: each showing sorts and merges all
+// that came, which a long folder must not pay for too often.
+constexpr int kFirstShowingMs = 100;
 constexpr int kLongestBetweenShowingsMs = 250;
-// How long the window waits for a folder it opens, as if it read it itself.
-constexpr int kOpenWaitMs = 40;
 // More changed names than this are looked at by reading the whole folder again.
 constexpr qsizetype kMostNamesLookedAt = 64;
 
-Listing listingOf(QStringList &sorted, QStringList fresh, FileKinds kinds, bool raw)
+// The names a folder's files make in the list. Names are those read so far: in list order
+// without RAW files; with them, all files, in the order read, as pairs need all of them.
+Listing listingOf(QStringList &names, QStringList fresh, FileKinds kinds, bool raw)
 {
     Listing listing;
-    if (raw) {
-        // Pairs need all the names read so far; this is the rare, smaller case.
-        sorted += fresh;
-        for (FileUnit &unit : fileUnits(sorted, kinds, true)) {
-            listing.names.append(unit.name);
-            if (unit.members().size() > 1)
-                listing.units.insert(unit.name, std::move(unit));
-        }
+    if (!raw) {
+        mergeFileNames(names, std::move(fresh));
+        listing.names = names;
         return listing;
     }
-    mergeFileNames(sorted, std::move(fresh));
-    listing.names = sorted;
+    names += fresh;
+    for (FileUnit &unit : fileUnits(names, kinds, true)) {
+        listing.names.append(unit.name);
+        if (unit.members().size() > 1)
+            listing.units.insert(unit.name, std::move(unit));
+    }
     return listing;
 }
 
-// The files a folder shows, read on a worker thread; with showing, what was read so far is
-// handed over as it arrives too.
-void listFolder(const QString &path, FileKinds kinds, bool raw, bool showing, const std::atomic_bool &abandoned,
-                const FolderReader::Publish &publish)
+bool keeps(const QString &name, FileKinds kinds, bool raw)
 {
-    QStringList sorted, fresh;
+    return raw || isListedFileName(name, kinds);
+}
+
+// Reads on from where the stream is, on a worker thread, handing over what was read so far
+// from time to time when showing, and the complete listing at the end.
+void readOn(platform::FolderStream &stream, QStringList names, FileKinds kinds, bool raw, bool showing,
+            const std::atomic_bool &abandoned, const FolderReader::Publish &publish)
+{
+    QStringList fresh;
     QElapsedTimer timer;
     timer.start();
     qint64 nextShowing = kFirstShowingMs;
-    const platform::MaybeFailure failure = platform::readFolder(path, platform::EntryKind::File, [&](platform::FolderEntry &&entry) {
+    stream.read([&](platform::FolderEntry &&entry) {
         if (abandoned)
             return false;
-        if (raw || isListedFileName(entry.name, kinds))
+        if (keeps(entry.name, kinds, raw))
             fresh.append(std::move(entry.name));
         if (showing && !fresh.isEmpty() && timer.elapsed() >= nextShowing) {
-            publish(listingOf(sorted, std::exchange(fresh, {}), kinds, raw));
+            publish(listingOf(names, std::exchange(fresh, {}), kinds, raw));
             nextShowing = timer.elapsed() + std::min<qint64>(timer.elapsed(), kLongestBetweenShowingsMs);
         }
         return true;
     });
     if (abandoned)
         return;
-    Listing listing = failure ? Listing() : listingOf(sorted, std::move(fresh), kinds, raw);
-    listing.failure = failure;
+    Listing listing = stream.failure() ? Listing() : listingOf(names, std::move(fresh), kinds, raw);
+    listing.failure = stream.failure();
     listing.complete = true;
     publish(std::move(listing));
 }
@@ -156,30 +160,50 @@ platform::MaybeFailure BrowseContext::refresh()
 
 platform::MaybeFailure BrowseContext::startRead(Read kind)
 {
+    m_reader.abandon();
     m_gone.clear();
     m_came.clear();
     m_heldListing.reset();
     m_rereadWanted = false;
-    const bool showing = kind == Read::Open;
-    const QDeadlineTimer wait = kind == Read::Now ? QDeadlineTimer(QDeadlineTimer::Forever)
-                                                  : QDeadlineTimer(kind == Read::Open ? kOpenWaitMs : 0);
-    std::optional<Listing> listed = m_reader.start(
-        [path = m_path, kinds = m_kinds, raw = m_raw, showing](const std::atomic_bool &abandoned, const FolderReader::Publish &publish) {
-            listFolder(path, kinds, raw, showing, abandoned, publish);
-        },
-        wait);
     m_reading = kind;
+    const FileKinds kinds = m_kinds;
+    const bool raw = m_raw;
     if (kind == Read::Background) {
-        if (listed) // done before the window even looked
-            arrived(*listed);
+        m_reader.start([path = m_path, kinds, raw](const std::atomic_bool &abandoned, const FolderReader::Publish &publish) {
+            platform::FolderStream stream(path, platform::EntryKind::File);
+            readOn(stream, {}, kinds, raw, false, abandoned, publish);
+        });
         return std::nullopt;
     }
-    if (!listed) {
-        m_model.setNames({}); // the folder before must not stay on show while this one arrives
-        return std::nullopt;
+    QStringList names;
+    const auto collect = [&](platform::FolderEntry &&entry) {
+        if (keeps(entry.name, kinds, raw))
+            names.append(std::move(entry.name));
+    };
+    platform::MaybeFailure failure;
+    std::shared_ptr<platform::FolderStream> rest = readStart(m_path, platform::EntryKind::File, collect, failure);
+    if (rest && kind == Read::Now) { // read on the spot, as the caller expects
+        rest->read([&](platform::FolderEntry &&entry) {
+            collect(std::move(entry));
+            return true;
+        });
+        failure = rest->failure();
+        rest.reset();
     }
-    m_model.setNames(std::move(listed->names), std::move(listed->units));
-    return listed->failure;
+    if (failure && !rest) {
+        m_model.setNames({});
+        return failure;
+    }
+    // What came so far is shown; a slow folder's other names follow from a worker thread.
+    QStringList shown;
+    Listing listing = listingOf(shown, std::move(names), kinds, raw);
+    m_model.setNames(std::move(listing.names), std::move(listing.units));
+    if (rest) {
+        m_reader.start([rest, shown, kinds, raw](const std::atomic_bool &abandoned, const FolderReader::Publish &publish) {
+            readOn(*rest, shown, kinds, raw, true, abandoned, publish);
+        });
+    }
+    return std::nullopt;
 }
 
 void BrowseContext::removeNames(const QSet<QString> &names)

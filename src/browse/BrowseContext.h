@@ -73,7 +73,7 @@ public:
 
     QString path() const { return m_path; }
     // Lists the folder. On failure the list is empty and keeps the new path. A folder that takes
-    // longer than a moment to read is listed as its names arrive (see listed and readFailed).
+    // longer than a moment to read is listed as its names arrive (see reread and readFailed).
     platform::MaybeFailure setPath(const QString &path);
     // Reads the folder again, now; afterwards nothing is selected and there is no current file.
     platform::MaybeFailure refresh();

@@ -15,8 +15,6 @@ namespace {
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kDepthRole = Qt::UserRole + 1;
 constexpr int kIndentPixels = 12;
-// How long the window waits for the subfolders, as if it read them itself.
-constexpr int kSubfolderWaitMs = 40;
 
 // Indents each entry by its depth, so the ancestors read as a path going down.
 class FolderDelegate : public QStyledItemDelegate {
@@ -31,6 +29,13 @@ public:
         QStyledItemDelegate::paint(painter, indented, index);
     }
 };
+
+// Hidden folders (a leading dot) are left out.
+void keepShown(QStringList &subfolders, platform::FolderEntry &&entry)
+{
+    if (!entry.name.startsWith(QLatin1Char('.')))
+        subfolders.append(std::move(entry.name));
+}
 
 QString withoutTrailingSlash(QString path)
 {
@@ -96,21 +101,26 @@ void DirListBox::showFolder()
         addEntry(chain.at(depth), int(depth), openIcon);
     setCurrentRow(int(chain.size()) - 1);
 
-    const std::optional<Listing> read = m_subfolders.start(
-        [path = m_path](const std::atomic_bool &abandoned, const FolderReader::Publish &publish) {
-            Listing listing;
-            listing.failure = platform::readFolder(path, platform::EntryKind::Folder, [&](platform::FolderEntry &&entry) {
-                if (!entry.name.startsWith(QLatin1Char('.')))
-                    listing.names.append(std::move(entry.name));
-                return !abandoned;
-            });
-            sortFileNames(listing.names);
-            listing.complete = true;
-            publish(std::move(listing));
-        },
-        QDeadlineTimer(kSubfolderWaitMs));
-    if (read)
-        showSubfolders(read->names);
+    QStringList subfolders;
+    platform::MaybeFailure failure; // an unreadable folder just shows no subfolders
+    const std::shared_ptr<platform::FolderStream> rest = readStart(
+        m_path, platform::EntryKind::Folder,
+        [&subfolders](platform::FolderEntry &&entry) { keepShown(subfolders, std::move(entry)); }, failure);
+    if (!rest) {
+        sortFileNames(subfolders);
+        showSubfolders(subfolders);
+        return;
+    }
+    // A slow share's subfolders come once all are read, in order.
+    m_subfolders.start([rest, subfolders](const std::atomic_bool &abandoned, const FolderReader::Publish &publish) {
+        Listing listing{subfolders, {}, {}, true};
+        rest->read([&](platform::FolderEntry &&entry) {
+            keepShown(listing.names, std::move(entry));
+            return !abandoned;
+        });
+        sortFileNames(listing.names);
+        publish(std::move(listing));
+    });
 }
 
 void DirListBox::showSubfolders(const QStringList &names)

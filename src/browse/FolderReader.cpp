@@ -1,17 +1,39 @@
 #include "browse/FolderReader.h"
 
-#include <QMutex>
-#include <QWaitCondition>
+#include <QElapsedTimer>
 
 namespace browse {
 
+namespace {
+
+// The window reads on for this long, and at least this many entries, before a worker takes over:
+// long enough for nearly every folder, short enough that a slow share does not hold up painting.
+constexpr int kStartMs = 10;
+constexpr int kStartEntries = 64;
+
+} // namespace
+
+std::shared_ptr<platform::FolderStream> readStart(const QString &path, platform::EntryKind kind,
+                                                  const std::function<void(platform::FolderEntry &&)> &take,
+                                                  platform::MaybeFailure &failure)
+{
+    auto stream = std::make_shared<platform::FolderStream>(path, kind);
+    QElapsedTimer timer;
+    timer.start();
+    int entries = 0;
+    const bool more = stream->read(
+        [&](platform::FolderEntry &&entry) {
+            take(std::move(entry));
+            return true;
+        },
+        [&] { return ++entries < kStartEntries || timer.elapsed() < kStartMs; });
+    failure = stream->failure();
+    return more ? stream : nullptr;
+}
+
 struct FolderReader::Run {
     std::atomic_bool abandoned = false;
-    QMutex mutex;
-    QWaitCondition ended;
-    std::optional<Listing> complete; // until the window takes it while waiting
-    bool taken = false;              // the window has the complete listing: later news is stale
-    bool finished = false;
+    bool finished = false; // its complete listing arrived
 };
 
 FolderReader::FolderReader(QObject *parent)
@@ -27,7 +49,7 @@ FolderReader::~FolderReader()
     m_pool.waitForDone();
 }
 
-std::optional<Listing> FolderReader::start(Work work, QDeadlineTimer wait)
+void FolderReader::start(Work work)
 {
     abandon();
     auto run = std::make_shared<Run>();
@@ -36,24 +58,10 @@ std::optional<Listing> FolderReader::start(Work work, QDeadlineTimer wait)
         work(run->abandoned, [&](Listing listing) {
             if (run->abandoned)
                 return;
-            if (listing.complete) {
-                const QMutexLocker lock(&run->mutex);
-                run->complete = listing;
-                run->ended.wakeAll();
-            }
             QMetaObject::invokeMethod(
-                this, [this, run, listing = std::move(listing)]() mutable { deliver(run, std::move(listing)); },
-                Qt::QueuedConnection);
+                this, [this, run, listing = std::move(listing)] { deliver(run, listing); }, Qt::QueuedConnection);
         });
     });
-    const QMutexLocker lock(&run->mutex);
-    if (!run->complete)
-        run->ended.wait(&run->mutex, wait);
-    if (!run->complete)
-        return std::nullopt;
-    run->taken = true;
-    run->finished = true;
-    return std::move(run->complete);
 }
 
 void FolderReader::abandon()
@@ -68,9 +76,9 @@ bool FolderReader::running() const
     return m_run && !m_run->finished;
 }
 
-void FolderReader::deliver(const std::shared_ptr<Run> &run, Listing listing)
+void FolderReader::deliver(const std::shared_ptr<Run> &run, const Listing &listing)
 {
-    if (run != m_run || run->taken)
+    if (run != m_run)
         return;
     run->finished = listing.complete;
     emit arrived(listing);

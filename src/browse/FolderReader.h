@@ -2,17 +2,16 @@
 
 #include "browse/FileUnits.h"
 #include "platform/Failure.h"
+#include "platform/Folders.h"
 
 #include <QHash>
 #include <QObject>
 #include <QStringList>
-#include <QDeadlineTimer>
 #include <QThreadPool>
 
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <optional>
 
 namespace browse {
 
@@ -24,10 +23,15 @@ struct Listing {
     bool complete = false;
 };
 
+// Reads the start of a folder on the window thread: all of it when that is quick, as it is for
+// nearly every folder, else its first entries. Returns the stream to read on from, or nothing
+// when the folder was read to its end (or could not be read: see failure).
+std::shared_ptr<platform::FolderStream> readStart(const QString &path, platform::EntryKind kind,
+                                                  const std::function<void(platform::FolderEntry &&)> &take,
+                                                  platform::MaybeFailure &failure);
+
 // Reads folders on a worker thread, one at a time: a new read abandons the one before, which
-// stops at its next entry. The window waits a moment for each read, so that on a fast disk the
-// read is done when start returns, as if it had run on the window thread; a slower one reports
-// what it found as it goes, and the window paints meanwhile.
+// stops at its next entry. What a read finds arrives on the window thread, so far or complete.
 class FolderReader : public QObject {
     Q_OBJECT
 
@@ -40,8 +44,7 @@ public:
     explicit FolderReader(QObject *parent = nullptr);
     ~FolderReader() override;
 
-    // The complete listing when the read ended within wait; otherwise it arrives later.
-    std::optional<Listing> start(Work work, QDeadlineTimer wait);
+    void start(Work work);
     void abandon();
     bool running() const;
 
@@ -51,7 +54,7 @@ signals:
 
 private:
     struct Run;
-    void deliver(const std::shared_ptr<Run> &run, Listing listing);
+    void deliver(const std::shared_ptr<Run> &run, const Listing &listing);
 
     std::shared_ptr<Run> m_run;
     // Reads abandoned on a slow share may still be in a call; they must not hold up the next.

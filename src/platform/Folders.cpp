@@ -49,44 +49,61 @@ EntryKind kindOf(int folderFd, const dirent &entry)
 
 } // namespace
 
-MaybeFailure readFolder(const QString &path, std::optional<EntryKind> only,
-                        const std::function<bool(FolderEntry &&)> &take)
+struct FolderStream::Open {
+    DIR *folder;
+};
+
+FolderStream::FolderStream(const QString &path, std::optional<EntryKind> only)
+    : m_only(only)
 {
-    DIR *folder = opendir(encodeFileName(path).constData());
-    if (!folder)
-        return folderFailure(errno);
-    const int fd = dirfd(folder);
-    MaybeFailure failure;
+    if (DIR *folder = opendir(encodeFileName(path).constData()))
+        m_open = std::make_unique<Open>(Open{folder});
+    else
+        m_failure = folderFailure(errno);
+}
+
+FolderStream::~FolderStream()
+{
+    if (m_open)
+        closedir(m_open->folder);
+}
+
+bool FolderStream::read(const std::function<bool(FolderEntry &&)> &take, const std::function<bool()> &goOn)
+{
+    if (!m_open)
+        return false;
+    const int fd = dirfd(m_open->folder);
     for (;;) {
         // Only readdir's own errno tells a failed read from the end of the folder: anything
         // else in the loop (a stat, an allocation) may leave errno set.
         errno = 0;
-        const dirent *entry = readdir(folder);
+        const dirent *entry = readdir(m_open->folder);
         if (!entry) {
             if (errno != 0)
-                failure = Failure::fromErrno(errno);
-            break;
+                m_failure = Failure::fromErrno(errno);
+            return false;
         }
         const char *name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
             continue;
         const EntryKind kind = kindOf(fd, *entry);
-        if (only && kind != *only)
-            continue;
-        if (!take({decodeFileName(QByteArray::fromRawData(name, qsizetype(std::strlen(name)))), kind}))
-            break;
+        if ((!m_only || kind == *m_only) &&
+            !take({decodeFileName(QByteArray::fromRawData(name, qsizetype(std::strlen(name)))), kind}))
+            return true;
+        if (goOn && !goOn())
+            return true;
     }
-    closedir(folder);
-    return failure;
 }
 
 FolderRead readFolder(const QString &path, std::optional<EntryKind> only)
 {
     FolderRead read;
-    read.failure = readFolder(path, only, [&](FolderEntry &&entry) {
+    FolderStream stream(path, only);
+    stream.read([&](FolderEntry &&entry) {
         read.entries.push_back(std::move(entry));
         return true;
     });
+    read.failure = stream.failure();
     return read;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -25,10 +26,27 @@ struct FolderRead {
 // systems that report no kind) cost a stat. "." and ".." are left out. With only, entries of
 // other kinds are skipped before their names are even decoded.
 FolderRead readFolder(const QString &path, std::optional<EntryKind> only = std::nullopt);
-// The same pass, handing each entry over as it is read: for a folder on a slow share whose names
-// are shown as they arrive. The read stops early, and without a failure, when take returns false.
-MaybeFailure readFolder(const QString &path, std::optional<EntryKind> only,
-                        const std::function<bool(FolderEntry &&)> &take);
+// A folder read a part at a time, possibly on one thread after another: the window reads the
+// start of a folder on a slow share and hands the rest over to a worker thread.
+class FolderStream {
+public:
+    explicit FolderStream(const QString &path, std::optional<EntryKind> only = std::nullopt);
+    ~FolderStream();
+    FolderStream(const FolderStream &) = delete;
+    FolderStream &operator=(const FolderStream &) = delete;
+
+    // Hands entries of the kind over while take returns true, and goes on while goOn (asked at
+    // every entry of any kind) does; true when it stopped with more to read.
+    bool read(const std::function<bool(FolderEntry &&)> &take, const std::function<bool()> &goOn = {});
+    // Why the folder could not be opened or read to its end.
+    const MaybeFailure &failure() const { return m_failure; }
+
+private:
+    struct Open;
+    std::unique_ptr<Open> m_open;
+    std::optional<EntryKind> m_only;
+    MaybeFailure m_failure;
+};
 
 // PathNotFound when path is not an existing folder.
 MaybeFailure checkFolder(const QString &path);

@@ -17,7 +17,8 @@ constexpr qint64 kMaxBytes = qint64(256) * 1024 * 1024;
 
 ReadAhead::ReadAhead()
 {
-    m_pool.setMaxThreadCount(1);
+    // Two at once: without a pause between sorts, the one after next is under way too.
+    m_pool.setMaxThreadCount(2);
 }
 
 ReadAhead::~ReadAhead()
@@ -50,7 +51,7 @@ void ReadAhead::prefetch(const QStringList &paths, QSize bound)
     m_pool.clear(); // work not yet started is no longer wanted
     for (const QString &path : paths) {
         const std::optional<Key> key = keyOf(path, bound);
-        if (!key || findLocked(*key) >= 0)
+        if (!key || findLocked(*key) >= 0 || m_decoding.contains(*key))
             continue;
         m_pool.start([this, path, bound, generation] { decode(path, bound, generation); });
     }
@@ -64,12 +65,12 @@ void ReadAhead::decode(const QString &path, QSize bound, quint64 generation)
         QMutexLocker lock(&m_mutex);
         if (!key || generation != m_generation)
             return;
-        m_decoding = key;
+        m_decoding.append(*key);
     }
     // A guess at what comes next does not wait for memory: the window's own decode may need it.
     DecodedPicture picture = PictureDecoder(PictureDecoder::WhenBusy::Refuse).decode(path, bound);
     QMutexLocker lock(&m_mutex);
-    m_decoding.reset();
+    m_decoding.removeOne(*key);
     m_decoded.wakeAll();
     if (picture.failure || generation != m_generation || findLocked(*key) >= 0)
         return;
@@ -89,7 +90,7 @@ std::optional<DecodedPicture> ReadAhead::take(const QString &path, QSize bound)
     if (!key)
         return std::nullopt;
     QMutexLocker lock(&m_mutex);
-    while (m_decoding == key)
+    while (m_decoding.contains(*key))
         m_decoded.wait(&m_mutex);
     const qsizetype at = findLocked(*key);
     if (at < 0)

@@ -49,7 +49,7 @@ private:
     QThreadPool m_pool;
     QMutex m_mutex;
     QList<Ready> m_ready; // oldest first
-    std::optional<Key> m_decoding;
+    QList<Key> m_decoding;
     QWaitCondition m_decoded;
     quint64 m_generation = 0;
 };

@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 #include "app/frmMain.h"
 #include "browse/BrowseContext.h"
+#include "browse/DirListBox.h"
 #include "browse/FileListBox.h"
 #include "platform/FileDeletion.h"
 #include "platform/Folders.h"
@@ -289,7 +290,7 @@ private slots:
     }
 
     // On a slow share a long folder shows its first names before the rest arrive, and opening
-    // another folder meanwhile abandons the read at once.
+    // another folder meanwhile abandons the read at once; its subfolders come once read.
     void slowFolderArrivesAndIsAbandoned()
     {
         QTemporaryDir slow, quick;
@@ -297,6 +298,7 @@ private slots:
         for (int i = 0; i < 2000; ++i) pictures << QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QLatin1Char('0'));
         createFiles(slow.path(), pictures);
         createFiles(quick.path(), {"a.jpg"});
+        QVERIFY(QDir(slow.path()).mkdir("sub"));
         faultshim_slow_folder(QFile::encodeName(slow.path()).constData(), 5);
         faultshim_arm("readdir", EIO, 1000000); // only counts
         {
@@ -308,6 +310,11 @@ private slots:
             QCOMPARE(context.count(), 1);
         } // waits for the abandoned read to end
         QVERIFY2(faultshim_calls("readdir") < pictures.size(), qPrintable(QString::number(faultshim_calls("readdir"))));
+        faultshim_disarm();
+        faultshim_arm("readdir", EIO, 1000000);
+        const browse::DirListBox folders(slow.path());
+        QVERIFY(faultshim_calls("readdir") < pictures.size()); // the window did not read them all
+        QTRY_VERIFY(!folders.findItems("sub", Qt::MatchExactly).isEmpty());
         faultshim_disarm();
         faultshim_slow_folder(nullptr, 0);
     }
