@@ -9,6 +9,7 @@
 #include "browse/BrowseContext.h"
 #include "browse/DirListBox.h"
 #include "browse/FileListBox.h"
+#include "platform/ProgramDirectory.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -180,6 +181,7 @@ int measureSlowShare(QTextStream &out)
     groups.close();
 
     QDir::setCurrent(quick.path());
+    platform::setProgramDirectoryOverride(quick.path()); // where the areas file is
     FakeMessages messages; // a box would wait for a click that never comes
     app::Program program;
     startPastTheSplash(program);
@@ -194,18 +196,14 @@ int measureSlowShare(QTextStream &out)
 
     const int listed = kSlowFiles - kSlowFiles / 50;
     const double open = worstGap([&] { main.Dir1->setPath(share); }, [&] { return main.File1->ListCount() == listed; });
-    double firstNames = 0;
-    const double switched = worstGap(
-        [&] {
-            main.Dir1->setPath(quick.path());
-            main.Dir1->setPath(share);
-            QElapsedTimer first;
-            first.start();
-            waitUntil([&] { return main.File1->ListCount() > 0; });
-            firstNames = double(first.nsecsElapsed()) / 1e6;
-            main.Dir1->setPath(quick.path());
-        },
-        [&] { return main.File1->ListCount() == 9; });
+    // Away from the share while its names still arrive.
+    main.Dir1->setPath(quick.path());
+    QElapsedTimer first;
+    first.start();
+    main.Dir1->setPath(share);
+    waitUntil([&] { return main.File1->ListCount() > 0; });
+    const double firstNames = double(first.nsecsElapsed()) / 1e6;
+    const double switched = worstGap([&] { main.Dir1->setPath(quick.path()); }, [&] { return main.File1->ListCount() == 9; });
     main.File1->setSelected(0, true);
     const double sorted = worstGap([&] { main.lstArea_DblClick(); },
                                    [&] { return main.File1->ListCount() == 8 || !messages.shown.isEmpty(); });

@@ -1,6 +1,7 @@
 #include "browse/FileListBox.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -8,6 +9,9 @@
 namespace browse {
 
 namespace {
+
+// Above and below the text of each row, as a list's rows have.
+constexpr int kRowPaddingPixels = 4;
 
 // Draws a pair's RAW ending right after the picture's name, in the secondary text colour.
 class FileListDelegate : public QStyledItemDelegate {
@@ -36,7 +40,7 @@ public:
 } // namespace
 
 FileListBox::FileListBox(BrowseContext &context, QWidget *parent)
-    : QListView(parent)
+    : QTableView(parent)
     , m_context(context)
 {
     setModel(context.model());
@@ -44,7 +48,17 @@ FileListBox::FileListBox(BrowseContext &context, QWidget *parent)
     QItemSelectionModel *own = selectionModel();
     setSelectionModel(context.selectionModel());
     delete own;
-    setUniformItemSizes(true);
+    // Looks and moves as a list: no headers or grid, one row of the font's height per file, and
+    // Tab leaves the list.
+    horizontalHeader()->hide();
+    horizontalHeader()->setStretchLastSection(true);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + kRowPaddingPixels);
+    setShowGrid(false);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
     setItemDelegate(new FileListDelegate(this));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -60,10 +74,18 @@ void FileListBox::setSelected(int index, bool selected)
     emit Click();
 }
 
+QModelIndex FileListBox::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    // Home and End go to the first and the last file, as in a list, not to a row's ends.
+    if (action == MoveHome || action == MoveEnd)
+        modifiers |= Qt::ControlModifier;
+    return QTableView::moveCursor(action, modifiers);
+}
+
 void FileListBox::keyPressEvent(QKeyEvent *event)
 {
     const QModelIndex before = currentIndex();
-    QListView::keyPressEvent(event);
+    QTableView::keyPressEvent(event);
     if (currentIndex() != before)
         emit Click();
 }
@@ -73,7 +95,7 @@ void FileListBox::mouseMoveEvent(QMouseEvent *event)
     // Dragging over the list with the button held moves the current file without a click: the
     // file shown must still be the one a command will act on.
     const QModelIndex before = currentIndex();
-    QListView::mouseMoveEvent(event);
+    QTableView::mouseMoveEvent(event);
     if (currentIndex() != before)
         emit Click();
 }

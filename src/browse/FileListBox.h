@@ -2,13 +2,14 @@
 
 #include "browse/BrowseContext.h"
 
-#include <QListView>
+#include <QTableView>
 
 namespace browse {
 
 // Draws a browsing context: the file list of a folder, several files selectable at once. It keeps
-// no state of its own.
-class FileListBox : public QListView {
+// no state of its own. A table of one column draws it because a list view lays out every row
+// again whenever one goes, which a folder of a million files feels after each sort.
+class FileListBox : public QTableView {
     Q_OBJECT
 
 public:
@@ -32,6 +33,7 @@ signals:
     void DblClick();
 
 protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
 

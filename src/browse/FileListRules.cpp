@@ -70,10 +70,10 @@ bool isMovieName(const QString &name, FileKinds kinds)
 
 namespace {
 
-// A name's place in the list, cheap to compare: the first eight code units of its folded form
-// packed into an integer (most camera names differ within them), then the whole folded form.
+// A name's place in the list, cheap to compare: the first sixteen code units of its folded form
+// packed into two integers (camera names differ within them), then the whole folded form.
 struct SortKey {
-    quint64 prefix;
+    std::array<quint64, 2> prefix;
     qsizetype foldedAt; // in the shared buffer of folded names
     qsizetype foldedSize;
     qsizetype index; // in the names being sorted
@@ -81,14 +81,14 @@ struct SortKey {
 
 // Code units above 254 do not fit a byte: from the first one on the prefix is all 255, so two
 // names alike up to there are told apart by their whole folded forms.
-quint64 prefixOf(std::u16string_view folded)
+std::array<quint64, 2> prefixOf(std::u16string_view folded)
 {
-    quint64 prefix = 0;
+    std::array<quint64, 2> prefix{};
     bool saturated = false;
-    for (size_t i = 0; i < 8; ++i) {
+    for (size_t i = 0; i < 16; ++i) {
         const char16_t unit = i < folded.size() ? folded[i] : 0;
         saturated = saturated || unit >= 255;
-        prefix = (prefix << 8) | (saturated ? 255 : unit);
+        prefix[i / 8] = (prefix[i / 8] << 8) | (saturated ? 255 : unit);
     }
     return prefix;
 }
@@ -115,7 +115,7 @@ void sortFileNames(QStringList &names)
             const QString caseFolded = name.toCaseFolded();
             folded.append(reinterpret_cast<const char16_t *>(caseFolded.utf16()), size_t(caseFolded.size()));
         }
-        keys.push_back({0, at, qsizetype(folded.size()) - at, index});
+        keys.push_back({{}, at, qsizetype(folded.size()) - at, index});
     }
     const auto foldedOf = [&](const SortKey &key) {
         return std::u16string_view(folded).substr(size_t(key.foldedAt), size_t(key.foldedSize));

@@ -8,8 +8,8 @@ namespace {
 
 // The window reads on for this long, and at least this many entries, before a worker takes over:
 // long enough for nearly every folder, short enough that a slow share does not hold up painting.
-constexpr int kStartMs = 10;
-constexpr int kStartEntries = 64;
+constexpr int kStartMs = 5;
+constexpr int kStartEntries = 16;
 
 } // namespace
 
@@ -17,9 +17,9 @@ std::shared_ptr<platform::FolderStream> readStart(const QString &path, platform:
                                                   const std::function<void(platform::FolderEntry &&)> &take,
                                                   platform::MaybeFailure &failure)
 {
-    auto stream = std::make_shared<platform::FolderStream>(path, kind);
     QElapsedTimer timer;
     timer.start();
+    auto stream = std::make_shared<platform::FolderStream>(path, kind);
     int entries = 0;
     const bool more = stream->read(
         [&](platform::FolderEntry &&entry) {

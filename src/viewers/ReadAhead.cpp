@@ -47,7 +47,8 @@ qsizetype ReadAhead::findLocked(const Key &key) const
 void ReadAhead::prefetch(const QStringList &paths, QSize bound)
 {
     QMutexLocker lock(&m_mutex);
-    const quint64 generation = ++m_generation;
+    // Decodes under way go on: without a pause between sorts, the one after next is among them.
+    const quint64 generation = m_generation;
     m_pool.clear(); // work not yet started is no longer wanted
     for (const QString &path : paths) {
         const std::optional<Key> key = keyOf(path, bound);
