@@ -248,7 +248,7 @@ void MainCommands::DeleteCurrentFile()
     const int current = m_browse.currentRow();
     ShellDeleteFile(name);
     if (platform::entryExists(fullPathOf(name))) { // declined or failed: the same file again
-        m_browse.select(current);
+        m_browse.selectName(name);
         m_host.File1_Click();
         return;
     }

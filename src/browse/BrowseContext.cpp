@@ -204,13 +204,16 @@ platform::MaybeFailure BrowseContext::startRead(Read kind)
         m_model.setNames({});
         return failure;
     }
-    // What came so far is shown; a slow folder's other names follow from a worker thread.
+    // What came so far is shown, and a slow folder's other names follow from a worker thread;
+    // pairs only once every name is in, as a part could pair a picture with the wrong file.
     QStringList shown;
     Listing listing = listingOf(shown, std::move(names), kinds, raw);
+    if (rest && raw)
+        listing = Listing();
     m_model.setNames(std::move(listing.names), std::move(listing.units));
     if (rest) {
         m_reader.start([rest, shown, kinds, raw](const std::atomic_bool &abandoned, const FolderReader::Publish &publish) {
-            readOn(*rest, shown, kinds, raw, true, abandoned, publish);
+            readOn(*rest, shown, kinds, raw, !raw, abandoned, publish);
         });
     }
     return std::nullopt;
@@ -218,7 +221,7 @@ platform::MaybeFailure BrowseContext::startRead(Read kind)
 
 void BrowseContext::removeNames(const QSet<QString> &names)
 {
-    if (m_reader.running())
+    if (readMayPredate())
         m_gone.unite(names);
     m_selection.clear();
     m_model.removeNames(names);
@@ -236,9 +239,14 @@ void BrowseContext::renameEntry(const QString &from, const QString &to)
             sidecar = renamedMember(sidecar, from, to);
         unit.name = to;
     }
-    if (m_reader.running())
+    if (readMayPredate())
         m_came.insert(to);
     m_model.insertName(to, unit);
+}
+
+bool BrowseContext::readMayPredate() const
+{
+    return m_reader.running() || m_heldListing.has_value();
 }
 
 bool BrowseContext::isPicture(const QString &name) const
@@ -342,23 +350,25 @@ void BrowseContext::lookAgainAt(const QStringList &names)
             startRead(Read::Background);
         return;
     }
-    const int current = currentRow();
-    bool currentGone = false, changed = false;
+    QStringList came;
+    QSet<QString> gone;
     for (const QString &name : names) {
         const bool listed = isListedFileName(name, m_kinds) &&
                             platform::entryKind(platform::joinPath(m_path, name)) == platform::EntryKind::File;
-        const int row = m_model.rowOf(name);
-        if (listed == (row >= 0))
-            continue;
-        changed = true;
-        currentGone = currentGone || (row >= 0 && row == current);
-        if (listed)
-            m_model.insertName(name);
-        else
-            m_model.removeNames({name});
+        if (listed && m_model.rowOf(name) < 0)
+            came << name;
+        else if (!listed && m_model.rowOf(name) >= 0)
+            gone << name;
     }
-    if (changed)
-        emit reread(currentGone ? current : -1);
+    if (came.isEmpty() && gone.isEmpty())
+        return;
+    // New files first: a current file that went is then known by the row of the file after it.
+    for (const QString &name : std::as_const(came))
+        m_model.insertName(name);
+    const QString currentFile = currentName();
+    const int currentGoneAt = gone.contains(currentFile) ? currentRow() : -1;
+    m_model.removeNames(gone);
+    emit reread(currentGoneAt);
 }
 
 void BrowseContext::release()

@@ -92,6 +92,7 @@ platform::MaybeFailure DirListBox::setDrive(const QString &mountPoint)
 
 void DirListBox::showFolder()
 {
+    m_subfolders.abandon(); // a slow folder's subfolders would land under this one
     clear();
     QStringList chain;
     for (QString folder = m_path; !folder.isEmpty(); folder = platform::parentFolder(folder))

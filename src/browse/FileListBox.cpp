@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <utility>
 
 namespace browse {
 
@@ -62,7 +63,10 @@ FileListBox::FileListBox(BrowseContext &context, QWidget *parent)
     setItemDelegate(new FileListDelegate(this));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    connect(this, &QAbstractItemView::clicked, this, &FileListBox::Click);
+    connect(this, &QAbstractItemView::clicked, this, [this] {
+        if (!std::exchange(m_toldAtPress, false))
+            emit Click();
+    });
     connect(this, &QAbstractItemView::doubleClicked, this, &FileListBox::DblClick);
 }
 
@@ -87,6 +91,18 @@ void FileListBox::keyPressEvent(QKeyEvent *event)
     const QModelIndex before = currentIndex();
     QTableView::keyPressEvent(event);
     if (currentIndex() != before)
+        emit Click();
+}
+
+void FileListBox::mousePressEvent(QMouseEvent *event)
+{
+    // A press that moves the current file is told at once: when another program adds or takes
+    // away rows before the release, Qt tells no click at all, and the file shown must still be
+    // the one a command will act on.
+    const QModelIndex before = currentIndex();
+    QTableView::mousePressEvent(event);
+    m_toldAtPress = currentIndex() != before;
+    if (m_toldAtPress)
         emit Click();
 }
 

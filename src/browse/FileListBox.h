@@ -35,10 +35,12 @@ signals:
 protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
     BrowseContext &m_context;
+    bool m_toldAtPress = false; // the press's click was told already
 };
 
 } // namespace browse

@@ -1,5 +1,6 @@
 #include "SettingsFixture.h"
 #include "browse/BrowseContext.h"
+#include "browse/FileListBox.h"
 #include "browse/FileListRules.h"
 #include "browse/FileUnits.h"
 
@@ -200,6 +201,7 @@ private slots:
         QTest::addColumn<Reread>("row");
         QTest::newRow("a file added before the current") << Reread{"add", {"a.jpg", "b.jpg"}, -1};
         QTest::newRow("the current file removed") << Reread{"remove", {"a.jpg"}, 1};
+        QTest::newRow("the current file renamed before it") << Reread{"rename", {"a.jpg"}, 2};
         QTest::newRow("while a command holds the list") << Reread{"hold", {"a.jpg", "b.jpg"}, -1};
         QTest::newRow("beside a file the program took out") << Reread{"drop", {"b.jpg"}, -1};
         QTest::newRow("pictures and a pair with RAW files") << Reread{"raw", {"a.jpg", "b.jpg"}, -1};
@@ -227,9 +229,12 @@ private slots:
             QVERIFY(QFile::remove(folder.filePath("a.jpg")));
         }
         QStringList expected = names(context);
-        if (row.change == "remove") {
-            QVERIFY(QFile::remove(folder.filePath("b.jpg")));
+        if (row.change == "remove" || row.change == "rename") {
+            QVERIFY(row.change == "remove" ? QFile::remove(folder.filePath("b.jpg"))
+                                           : QFile::rename(folder.filePath("b.jpg"), folder.filePath("a0.jpg")));
             expected.removeOne("b.jpg");
+            if (row.change == "rename")
+                expected.insert(1, "a0.jpg");
         } else {
             testsupport::createFiles(folder.path(), {"aa.jpg", "aa.cr2", "d.txt"});
             expected << "aa.jpg";
@@ -245,6 +250,25 @@ private slots:
         if (row.currentGone < 0)
             QCOMPARE(context.currentName(), row.selected.last());
         QCOMPARE(reread.last().first().toInt(), row.currentGone);
+    }
+
+    // A press that moves the current file is told even when rows change before the release.
+    void clickSurvivesRowsChanging()
+    {
+        QTemporaryDir folder;
+        testsupport::createFiles(folder.path(), {"b.jpg", "c.jpg"});
+        BrowseContext context;
+        FileListBox list(context);
+        list.resize(200, 200);
+        list.show();
+        QVERIFY(!context.setPath(folder.path()));
+        QSignalSpy clicks(&list, &FileListBox::Click);
+        const QPoint onC = list.visualRect(context.model()->index(1, 0)).center();
+        QTest::mousePress(list.viewport(), Qt::LeftButton, {}, onC);
+        static_cast<FileListModel *>(context.model())->insertName("a.jpg"); // another program's
+        QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, onC);
+        QCOMPARE(clicks.count(), 1);
+        QCOMPARE(context.currentName(), "c.jpg");
     }
 
     void vanishedFolderIsReported()
