@@ -3,6 +3,7 @@
 #include "platform/Folders.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <algorithm>
 
 namespace browse {
@@ -192,13 +193,28 @@ platform::MaybeFailure BrowseContext::startRead(Read kind)
     };
     platform::MaybeFailure failure;
     std::shared_ptr<platform::FolderStream> rest = readStart(m_path, platform::EntryKind::File, collect, failure);
-    if (rest && kind == Read::Now) { // read on the spot, as the caller expects
-        rest->read([&](platform::FolderEntry &&entry) {
-            collect(std::move(entry));
-            return true;
+    if (rest && kind == Read::Now) {
+        // The caller expects the whole folder on return; a slow one is read on a worker thread
+        // while the window paints, and input waits, as during a long copy.
+        std::optional<Listing> listed;
+        QEventLoop waiting;
+        const QMetaObject::Connection arrival = connect(&m_reader, &FolderReader::arrived, &waiting, [&](const Listing &whole) {
+            listed = whole;
+            waiting.quit();
         });
-        failure = rest->failure();
-        rest.reset();
+        const QMetaObject::Connection overtaken = connect(&m_reader, &FolderReader::abandoned, &waiting, &QEventLoop::quit);
+        QStringList sorted;
+        listingOf(sorted, std::move(names), kinds, raw);
+        m_reader.start([rest, sorted, kinds, raw](const std::atomic_bool &abandoned, const FolderReader::Publish &publish) {
+            readOn(*rest, sorted, kinds, raw, false, abandoned, publish);
+        });
+        waiting.exec(QEventLoop::ExcludeUserInputEvents);
+        disconnect(arrival);
+        disconnect(overtaken);
+        if (!listed) // a newer read took over meanwhile
+            return std::nullopt;
+        m_model.setNames(listed->failure ? QStringList() : std::move(listed->names), std::move(listed->units));
+        return listed->failure;
     }
     if (failure && !rest) {
         m_model.setNames({});
@@ -273,6 +289,8 @@ void BrowseContext::refreshInBackground()
 
 void BrowseContext::arrived(const Listing &listing)
 {
+    if (m_reading == Read::Now) // taken by the wait in startRead
+        return;
     if (m_holds > 0)
         m_heldListing = listing;
     else

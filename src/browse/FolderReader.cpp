@@ -66,9 +66,13 @@ void FolderReader::start(Work work)
 
 void FolderReader::abandon()
 {
-    if (m_run)
-        m_run->abandoned = true;
+    if (!m_run)
+        return;
+    m_run->abandoned = true;
+    const bool unfinished = !m_run->finished;
     m_run.reset();
+    if (unfinished)
+        emit abandoned();
 }
 
 bool FolderReader::running() const

@@ -51,6 +51,8 @@ public:
 signals:
     // A listing of the newest read, so far or complete.
     void arrived(const browse::Listing &listing);
+    // The newest read was given up before it completed.
+    void abandoned();
 
 private:
     struct Run;

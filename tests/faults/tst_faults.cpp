@@ -290,7 +290,8 @@ private slots:
     }
 
     // On a slow share a long folder shows its first names before the rest arrive, and opening
-    // another folder meanwhile abandons the read at once; its subfolders come once read.
+    // another folder meanwhile abandons the read at once; its subfolders come once read, and a
+    // read on the spot waits for all the names.
     void slowFolderArrivesAndIsAbandoned()
     {
         QTemporaryDir slow, quick;
@@ -316,6 +317,11 @@ private slots:
         QVERIFY(faultshim_calls("readdir") < pictures.size()); // the window did not read them all
         QTRY_VERIFY(!folders.findItems("sub", Qt::MatchExactly).isEmpty());
         faultshim_disarm();
+        // A read on the spot (after an undo, say) still has the whole folder when it returns.
+        browse::BrowseContext again;
+        again.setPath(slow.path());
+        QVERIFY(!again.refresh());
+        QCOMPARE(again.count(), pictures.size());
         faultshim_slow_folder(nullptr, 0);
     }
 
