@@ -214,6 +214,8 @@ platform::MaybeFailure BrowseContext::startRead(Read kind)
         if (!listed) // a newer read took over meanwhile
             return std::nullopt;
         m_model.setNames(listed->failure ? QStringList() : std::move(listed->names), std::move(listed->units));
+        if (m_rereadWanted) // other programs changed the folder while it was read
+            startRead(Read::Background);
         return listed->failure;
     }
     if (failure && !rest) {
