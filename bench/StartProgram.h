@@ -3,6 +3,7 @@
 #include "app/Program.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QTimer>
 #include <QWidget>
@@ -17,4 +18,15 @@ inline void startPastTheSplash(app::Program &program, int afterMs = 0)
         }
     });
     program.start();
+}
+
+// The areas and groups files in folder: one group, "Bench", holding one area.
+inline void writeCatalogue(const QString &folder, const QString &area, const QString &areaPath)
+{
+    QFile areas(folder + QStringLiteral("/MSAREA.INI"));
+    areas.open(QIODevice::WriteOnly);
+    areas.write("AREA=" + area.toUtf8() + "\r\nGROUP=Bench\r\nPATH=" + QFile::encodeName(areaPath) + "\r\nSHORTCUT=\r\n");
+    QFile groups(folder + QStringLiteral("/MSGROUP.INI"));
+    groups.open(QIODevice::WriteOnly);
+    groups.write("GROUP=Bench\r\n");
 }

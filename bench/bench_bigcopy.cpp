@@ -78,14 +78,7 @@ int main(int argc, char *argv[])
     const double cpSeconds = double(timer.nsecsElapsed()) / 1e9;
     QFile::remove(other.filePath(QStringLiteral("cp.mov")));
 
-    QFile areas(work.filePath(QStringLiteral("MSAREA.INI")));
-    areas.open(QIODevice::WriteOnly);
-    areas.write("AREA=Stick\r\nGROUP=Bench\r\nPATH=" + other.path().toUtf8() + "\r\nSHORTCUT=\r\n");
-    areas.close();
-    QFile groups(work.filePath(QStringLiteral("MSGROUP.INI")));
-    groups.open(QIODevice::WriteOnly);
-    groups.write("GROUP=Bench\r\n");
-    groups.close();
+    writeCatalogue(work.path(), QStringLiteral("Stick"), other.path());
 
     QDir::setCurrent(source);
     app::Program program;

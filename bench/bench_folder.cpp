@@ -173,14 +173,7 @@ int measureSlowShare(QTextStream &out)
     picture.fill(Qt::darkGreen);
     for (int i = 0; i < 9; ++i)
         picture.save(quick.filePath(QStringLiteral("pic_%1.jpg").arg(i)));
-    QFile catalogue(quick.filePath(QStringLiteral("MSAREA.INI")));
-    catalogue.open(QIODevice::WriteOnly);
-    catalogue.write("AREA=Share\r\nGROUP=Bench\r\nPATH=" + QFile::encodeName(share + "/area") + "\r\nSHORTCUT=\r\n");
-    catalogue.close();
-    QFile groups(quick.filePath(QStringLiteral("MSGROUP.INI")));
-    groups.open(QIODevice::WriteOnly);
-    groups.write("GROUP=Bench\r\n");
-    groups.close();
+    writeCatalogue(quick.path(), QStringLiteral("Share"), share + QStringLiteral("/area"));
 
     QDir::setCurrent(quick.path());
     platform::setProgramDirectoryOverride(quick.path()); // where the areas file is

@@ -257,15 +257,7 @@ int main(int argc, char *argv[])
                              QStringLiteral("/area-") + (run.copy ? "copy" : "move");
         QDir(area).removeRecursively();
         QDir().mkpath(area);
-        QFile catalogue(work.filePath(QStringLiteral("MSAREA.INI")));
-        catalogue.open(QIODevice::WriteOnly);
-        catalogue.write("AREA=" + run.areaName.toUtf8() + "\r\nGROUP=Bench\r\nPATH=" + area.toUtf8() +
-                        "\r\nSHORTCUT=\r\n");
-        catalogue.close();
-        QFile groups(work.filePath(QStringLiteral("MSGROUP.INI")));
-        groups.open(QIODevice::WriteOnly);
-        groups.write("GROUP=Bench\r\n");
-        groups.close();
+        writeCatalogue(work.path(), run.areaName, area);
 
         for (const int pause : {0, 500}) {
             if (run.others > 100000 && pause == 0)

@@ -150,10 +150,9 @@ BrowseContext::BrowseContext(QObject *parent)
     connect(&m_reader, &FolderReader::arrived, this, &BrowseContext::arrived);
     connect(&m_watch, &platform::FolderWatch::namesChanged, this, &BrowseContext::lookAgainAt);
     connect(&m_watch, &platform::FolderWatch::rereadNeeded, this, [this] {
-        if (m_holds > 0)
-            m_rereadWanted = true;
-        else if (!m_reader.running())
-            startRead(Read::Background);
+        // A share's re-read each second is not queued behind a read still under way.
+        if (m_holds > 0 || !m_reader.running())
+            rereadSoon();
     });
 }
 
@@ -281,8 +280,12 @@ QStringList BrowseContext::companions(const QString &name) const
 void BrowseContext::refreshInBackground()
 {
     // Where the file system tells of changes, they arrive by name (lookAgainAt).
-    if (m_watch.notifies())
-        return;
+    if (!m_watch.notifies())
+        rereadSoon();
+}
+
+void BrowseContext::rereadSoon()
+{
     if (m_holds > 0 || m_reader.running())
         m_rereadWanted = true;
     else
@@ -365,9 +368,7 @@ void BrowseContext::lookAgainAt(const QStringList &names)
     }
     // Pairs depend on their neighbours, and many names are cheaper read in one pass.
     if (m_raw || names.size() > kMostNamesLookedAt || m_reader.running()) {
-        m_rereadWanted = m_reader.running();
-        if (!m_reader.running())
-            startRead(Read::Background);
+        rereadSoon();
         return;
     }
     QStringList came;

@@ -137,6 +137,9 @@ private:
     void apply(Listing listing);
     void applyReread(const QStringList &names, const QHash<QString, FileUnit> &units);
     void lookAgainAt(const QStringList &names);
+    // Reads the folder again in the background: now, or once the command holding the list or the
+    // read under way is over.
+    void rereadSoon();
     // Whether a listing under way, or one held back, may have been read before the program's own
     // latest change.
     bool readMayPredate() const;

@@ -70,6 +70,12 @@ bool isMovieName(const QString &name, FileKinds kinds)
 
 namespace {
 
+// Plain ASCII folds by this step alone: only A to Z change.
+char16_t foldAscii(char16_t unit)
+{
+    return unit >= u'A' && unit <= u'Z' ? char16_t(unit + (u'a' - u'A')) : unit;
+}
+
 // A name's place in the list, cheap to compare: the first sixteen code units of its folded form
 // packed into two integers (camera names differ within them), then the whole folded form.
 struct SortKey {
@@ -107,10 +113,8 @@ void sortFileNames(QStringList &names)
         const qsizetype at = qsizetype(folded.size());
         const bool ascii = std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x80; });
         if (ascii) {
-            for (const QChar c : name) {
-                const char16_t unit = c.unicode();
-                folded.push_back(unit >= u'A' && unit <= u'Z' ? char16_t(unit + (u'a' - u'A')) : unit);
-            }
+            for (const QChar c : name)
+                folded.push_back(foldAscii(c.unicode()));
         } else {
             const QString caseFolded = name.toCaseFolded();
             folded.append(reinterpret_cast<const char16_t *>(caseFolded.utf16()), size_t(caseFolded.size()));
@@ -147,9 +151,8 @@ bool comesBefore(const QString &a, const QString &b)
                 return order < 0;
             return a < b;
         }
-        const auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c; };
-        if (fold(x) != fold(y))
-            return fold(x) < fold(y);
+        if (foldAscii(x) != foldAscii(y))
+            return foldAscii(x) < foldAscii(y);
     }
     // Folding keeps a name's length, so the shorter of two names alike so far comes first.
     return a.size() != b.size() ? a.size() < b.size() : a < b;
@@ -158,6 +161,10 @@ bool comesBefore(const QString &a, const QString &b)
 void mergeFileNames(QStringList &sorted, QStringList more)
 {
     sortFileNames(more);
+    if (sorted.isEmpty()) { // the first names of a folder: nothing to merge with
+        sorted = std::move(more);
+        return;
+    }
     QStringList merged;
     merged.reserve(sorted.size() + more.size());
     std::merge(std::make_move_iterator(sorted.begin()), std::make_move_iterator(sorted.end()),

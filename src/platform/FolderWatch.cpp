@@ -1,9 +1,9 @@
 #include "platform/FolderWatch.h"
 
 #include "platform/FileNames.h"
+#include "platform/Folders.h"
 
 #include <sys/inotify.h>
-#include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -21,12 +21,6 @@ constexpr uint32_t kEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO
                              IN_ONLYDIR;
 // A moved folder keeps its watch, which then follows it elsewhere; the others end it.
 constexpr uint32_t kFolderGone = IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT | IN_IGNORED;
-
-bool isFolder(const QByteArray &path)
-{
-    struct stat info {};
-    return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
-}
 
 } // namespace
 
@@ -74,7 +68,7 @@ void FolderWatch::watch(const QString &folder)
     stop();
     const QByteArray path = encodeFileName(folder);
     struct statfs system {};
-    if (folder.isEmpty() || !isFolder(path) || ::statfs(path.constData(), &system) != 0)
+    if (folder.isEmpty() || checkFolder(folder) || ::statfs(path.constData(), &system) != 0)
         return;
     // Without a watch (limits reached, no right to read the folder) only re-reading sees changes.
     if (openQueue())
@@ -144,7 +138,7 @@ void FolderWatch::sendNames()
 void FolderWatch::rereadIntervalEnded()
 {
     // Without notification a folder that went is only seen here; as with notification, it ends quietly.
-    if (!isFolder(encodeFileName(m_folder))) {
+    if (checkFolder(m_folder)) {
         stop();
         return;
     }

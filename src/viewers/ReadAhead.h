@@ -21,7 +21,8 @@ public:
     ReadAhead(const ReadAhead &) = delete;
     ReadAhead &operator=(const ReadAhead &) = delete;
 
-    // Decodes these pictures at bound in the background; work asked for before is dropped.
+    // Decodes these pictures at bound in the background; work asked for before and not yet begun
+    // is dropped.
     void prefetch(const QStringList &paths, QSize bound);
     // The picture decoded ahead for the file as it is now, taken out of the cache. One being
     // decoded right now is waited for: decoding it a second time beside it takes longer.
