@@ -2,6 +2,31 @@
 
 #include <algorithm>
 
+namespace fileops {
+
+void JournalStep::addFile(JournalFile file)
+{
+    file.joinsPrevious = openUnit >= 0 && openUnit < files.size();
+    files.append(std::move(file));
+}
+
+void JournalStep::removeFile(qsizetype index)
+{
+    if (index + 1 < files.size() && !files.at(index).joinsPrevious)
+        files[index + 1].joinsPrevious = false;
+    files.removeAt(index);
+}
+
+qsizetype JournalStep::unitEnd(qsizetype first) const
+{
+    qsizetype end = first + 1;
+    while (end < files.size() && files.at(end).joinsPrevious)
+        ++end;
+    return end;
+}
+
+} // namespace fileops
+
 namespace fileops::journalformat {
 
 const QByteArray kHeader = "SHELFMASTER-UNDO 1";
@@ -111,7 +136,7 @@ bool apply(const QByteArray &line, JournalStacks &stacks)
         wanted.target = *target;
         if (f.size() == 8)
             wanted.identity = identityFrom(f, 4);
-        step->files.append(wanted);
+        step->addFile(wanted);
     } else if (what == "unit" && f.size() == 3) {
         if (f[2] != QByteArray::number(step->files.size()) || step->openUnit >= 0)
             return false;
@@ -123,7 +148,7 @@ bool apply(const QByteArray &line, JournalStacks &stacks)
         file->placed = {};
         file->temporaries.clear();
     } else if (what == "drop" && f.size() == 3) {
-        step->files.removeAt(f[2].toInt());
+        step->removeFile(f[2].toInt());
     } else if (what == "temp" && f.size() == 4) {
         const std::optional<QByteArray> temporary = pathField(f[3]);
         if (!temporary)
@@ -246,10 +271,15 @@ QByteArray serialise(const QList<JournalStep> &done, const QList<JournalStep> &u
     for (const QList<JournalStep> *list : {&done, &undone}) {
         for (const JournalStep &step : *list) {
             bytes += stepLine(step) + '\n';
-            for (qsizetype i = 0; i < step.files.size(); ++i) {
-                if (i == step.openUnit)
-                    bytes += unitLine(step.id, i) + '\n';
-                bytes += wantLine(step.id, step.files.at(i)) + '\n' + placeLine(step.id, i, step.files.at(i)) + '\n';
+            for (qsizetype first = 0; first < step.files.size();) {
+                const qsizetype end = step.unitEnd(first);
+                if (end - first > 1 || first == step.openUnit)
+                    bytes += unitLine(step.id, first) + '\n';
+                for (qsizetype i = first; i < end; ++i)
+                    bytes += wantLine(step.id, step.files.at(i)) + '\n' + placeLine(step.id, i, step.files.at(i)) + '\n';
+                if (end - first > 1 && first != step.openUnit)
+                    bytes += wholeLine(step.id) + '\n';
+                first = end;
             }
         }
     }

@@ -19,6 +19,7 @@ struct JournalFile {
     bool atTarget = false;
     bool pending = true;     // the operation began but was not seen to end
     bool placeKnown = false; // the file was once seen where the command put it
+    bool joinsPrevious = false; // of one unit with the file before it: they go all or none
     FileIdentity identity;   // of the file where it is now
     FileIdentity original;   // for a copy: of the original it was made from
     // Of an operation under way: the complete copy before it got its name, and the temporary
@@ -38,6 +39,13 @@ struct JournalStep {
     QList<JournalFile> files;
     // The files from this index on are a unit that was not seen to arrive whole: a crash cut it.
     qsizetype openUnit = -1;
+
+    // Appends a file, of the open unit if there is one.
+    void addFile(JournalFile file);
+    // Removes a file; the one after it begins the unit if this one did.
+    void removeFile(qsizetype index);
+    // Where the unit beginning at first ends: the files in between go all or none.
+    qsizetype unitEnd(qsizetype first) const;
 
     bool operator==(const JournalStep &) const = default;
 };

@@ -172,7 +172,7 @@ bool settleInterrupted(JournalStacks &stacks, const std::function<void(JournalSt
                     continue;
                 settled = true;
                 if (!settleFile(step.kind, step.files[i]))
-                    step.files.removeAt(i);
+                    step.removeFile(i);
             }
             // Before the step is put on its stack: a unit all back at its sources is no undone step.
             if (step.openUnit >= 0) {

@@ -231,7 +231,7 @@ qsizetype UndoJournal::want(JournalStep &step, const QByteArray &source, const Q
     file.target = target;
     file.identity = identityOf(source).value_or(FileIdentity{});
     append(format::wantLine(step.id, file));
-    step.files.append(file);
+    step.addFile(file);
     return step.files.size() - 1;
 }
 
@@ -243,7 +243,7 @@ void UndoJournal::settleWanted(JournalStep &step, const platform::MaybeFailure &
         return;
     if (failure) {
         append(format::dropLine(step.id, index));
-        step.files.removeLast();
+        step.removeFile(index);
         return;
     }
     JournalFile &file = step.files.last();
@@ -351,17 +351,12 @@ QStringList UndoJournal::retract(JournalStep &step, qsizetype from)
         // One still under a temporary name of ours is left to the next start to put back.
         if (!step.files[index].atTarget && isUnderTemporaryName(step.files[index]))
             continue;
-        if (step.files[index].atTarget) {
-            append(format::goLine(step.id, index));
-            if (undoFile(step, index, {}) || step.files[index].atTarget) {
-                if (!isUnderTemporaryName(step.files[index]))
-                    recordPlace(step, index);
-                stayed.prepend(decodeFileName(step.files[index].target));
-                continue;
-            }
+        if (step.files[index].atTarget && (takeFile(step, index, true, {}) || step.files[index].atTarget)) {
+            stayed.prepend(decodeFileName(step.files[index].target));
+            continue;
         }
         append(format::dropLine(step.id, index));
-        step.files.removeAt(index);
+        step.removeFile(index);
     }
     if (step.openUnit >= 0) {
         append(format::wholeLine(step.id));

@@ -105,6 +105,13 @@ private:
     static QString describe(const JournalStep &step);
     // Undoes (back) or redoes the last step of its list.
     UndoResult takeStep(bool back, const TransferRunner &run);
+    // Takes the files of the unit from first to end back or forth, all or none; false when any stays.
+    bool takeUnit(JournalStep &step, qsizetype first, qsizetype end, bool back, const TransferRunner &run,
+                  UndoResult &result);
+    // Why a file of a step cannot be taken back or forth as things are on the disk now.
+    static std::optional<QString> obstacle(const JournalStep &step, qsizetype index, bool back);
+    // Undoes or redoes one file, with its journal lines around.
+    std::optional<QString> takeFile(JournalStep &step, qsizetype index, bool back, const TransferRunner &run);
     std::optional<QString> undoFile(JournalStep &step, qsizetype index, const TransferRunner &run);
     std::optional<QString> redoFile(JournalStep &step, qsizetype index, const TransferRunner &run);
 

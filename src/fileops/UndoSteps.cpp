@@ -5,6 +5,7 @@
 #include "platform/FileNames.h"
 #include "platform/RawFiles.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <unistd.h>
 
@@ -36,6 +37,8 @@ bool isCancel(const platform::MaybeFailure &failure)
 }
 
 const QString kChanged = QStringLiteral("it was changed or removed since");
+const QString kOldPlaceTaken = QStringLiteral("its old place is taken");
+const QString kNewPlaceTaken = QStringLiteral("its new place is taken");
 
 } // namespace
 
@@ -62,13 +65,29 @@ QString UndoJournal::redoText() const
     return canRedo() ? QStringLiteral("Redo ") + describe(m_stacks.undone.last()) : QStringLiteral("Redo");
 }
 
+std::optional<QString> UndoJournal::obstacle(const JournalStep &step, qsizetype index, bool back)
+{
+    const JournalFile &file = step.files.at(index);
+    if (!isFileAt(back ? file.target : file.source, file.identity))
+        return kChanged;
+    // Without its original the copy is the only one left: it stays.
+    if (back && step.kind == StepKind::Copy)
+        return identityOf(file.source) ? std::nullopt : std::optional(QStringLiteral("its original is gone"));
+    if (!back && step.kind == StepKind::Trash)
+        return std::nullopt; // the trash chooses a free name
+    // The file itself under another letter case, on a file system that ignores case, is no other file.
+    const std::optional<FileIdentity> there = identityOf(back ? file.source : file.target);
+    if (there && (there->device != file.identity.device || there->inode != file.identity.inode))
+        return back ? kOldPlaceTaken : kNewPlaceTaken;
+    return std::nullopt;
+}
+
 // A refusal says why; a transfer the user cancelled leaves the file where it was, and no reason.
 std::optional<QString> UndoJournal::undoFile(JournalStep &step, qsizetype index, const TransferRunner &run)
 {
+    if (std::optional<QString> refusal = obstacle(step, index, true))
+        return refusal;
     JournalFile &file = step.files[index];
-    if (!isFileAt(file.target, file.identity))
-        return kChanged;
-    const QString taken = QStringLiteral("its old place is taken");
     switch (step.kind) {
     case StepKind::Move: {
         const TransferWork work = [&, recorder = recorderFor(step, index)](const TransferProgress &progress) {
@@ -76,18 +95,15 @@ std::optional<QString> UndoJournal::undoFile(JournalStep &step, qsizetype index,
                                 recorder);
         };
         if (const platform::MaybeFailure failure = runTransfer(run, file.source, work))
-            return isCancel(failure) ? std::nullopt : std::optional(reasonOf(*failure, taken));
+            return isCancel(failure) ? std::nullopt : std::optional(reasonOf(*failure, kOldPlaceTaken));
         break;
     }
     case StepKind::Rename:
         if (const platform::MaybeFailure failure =
                 renameFile(decodeFileName(file.target), decodeFileName(file.source), recorderFor(step, index)))
-            return reasonOf(*failure, taken);
+            return reasonOf(*failure, kOldPlaceTaken);
         break;
     case StepKind::Copy: {
-        // Without its original the copy is the only one left: it stays.
-        if (!identityOf(file.source))
-            return QStringLiteral("its original is gone");
         // The original is the file the copy was read from, also through a symbolic link, and
         // still holds its bytes: a sync tool may rewrite a file and keep its size and time.
         // Comparing a large file takes a while, so it runs as a transfer does.
@@ -108,7 +124,7 @@ std::optional<QString> UndoJournal::undoFile(JournalStep &step, qsizetype index,
     }
     case StepKind::Trash:
         if (platform::renameNoReplace(file.target, file.source) != 0)
-            return reasonOf(platform::Failure::fromErrno(errno), taken);
+            return reasonOf(platform::Failure::fromErrno(errno), kOldPlaceTaken);
         ::unlink(file.trashInfo.constData());
         break;
     }
@@ -119,9 +135,9 @@ std::optional<QString> UndoJournal::undoFile(JournalStep &step, qsizetype index,
 
 std::optional<QString> UndoJournal::redoFile(JournalStep &step, qsizetype index, const TransferRunner &run)
 {
+    if (std::optional<QString> refusal = obstacle(step, index, false))
+        return refusal;
     JournalFile &file = step.files[index];
-    if (!isFileAt(file.source, file.identity))
-        return kChanged;
     platform::MaybeFailure failure;
     switch (step.kind) {
     case StepKind::Move:
@@ -149,10 +165,63 @@ std::optional<QString> UndoJournal::redoFile(JournalStep &step, qsizetype index,
     }
     }
     if (failure)
-        return reasonOf(*failure, QStringLiteral("its new place is taken"));
+        return reasonOf(*failure, kNewPlaceTaken);
     file.atTarget = true;
     file.identity = identityOf(file.target).value_or(FileIdentity{});
     return std::nullopt;
+}
+
+std::optional<QString> UndoJournal::takeFile(JournalStep &step, qsizetype index, bool back, const TransferRunner &run)
+{
+    append(format::goLine(step.id, index));
+    step.files[index].temporaries.clear();
+    const std::optional<QString> refusal = back ? undoFile(step, index, run) : redoFile(step, index, run);
+    if (!isUnderTemporaryName(step.files.at(index)))
+        recordPlace(step, index);
+    return refusal;
+}
+
+bool UndoJournal::takeUnit(JournalStep &step, qsizetype first, qsizetype end, bool back, const TransferRunner &run,
+                           UndoResult &result)
+{
+    QList<qsizetype> due;
+    for (qsizetype i = first; i < end; ++i) {
+        if (step.files.at(i).atTarget == back)
+            due.append(i);
+    }
+    const auto name = [&](qsizetype i) { return nameOf(step.files.at(i).source); };
+    // Every file is looked at before the first goes: one that has to stay keeps the others with it.
+    QList<std::optional<QString>> obstacles;
+    for (qsizetype i : due)
+        obstacles.append(obstacle(step, i, back));
+    const qsizetype blocked = std::ranges::find_if(obstacles, [](const auto &why) { return why.has_value(); }) -
+                              obstacles.begin();
+    if (blocked < due.size()) {
+        for (qsizetype k = 0; k < due.size(); ++k)
+            result.refusals << name(due[k]) + QStringLiteral(": ") +
+                                   obstacles[k].value_or(QStringLiteral("it goes with ") + name(due[blocked]));
+        return false;
+    }
+    for (qsizetype k = 0; k < due.size(); ++k) {
+        const std::optional<QString> refusal = takeFile(step, due[k], back, run);
+        if (!refusal && step.files.at(due[k]).atTarget != back)
+            continue;
+        if (refusal)
+            result.refusals << name(due[k]) + QStringLiteral(": ") + *refusal;
+        else
+            result.cancelled = true; // stopped by the user: the files not yet taken stay where they are
+        // Those of the unit already taken go the other way again, so that it is not split.
+        for (qsizetype j = k - 1; j >= 0; --j) {
+            const std::optional<QString> stuck = takeFile(step, due[j], !back, {});
+            if (stuck || step.files.at(due[j]).atTarget != back)
+                result.refusals << name(due[j]) + QStringLiteral(": it went without the others: ") +
+                                       stuck.value_or(QStringLiteral("it could not follow them"));
+        }
+        return false;
+    }
+    for (qsizetype i : due)
+        result.restored << decodeFileName(back ? step.files.at(i).source : step.files.at(i).target);
+    return true;
 }
 
 UndoResult UndoJournal::undo(const TransferRunner &run)
@@ -173,25 +242,10 @@ UndoResult UndoJournal::takeStep(bool back, const TransferRunner &run)
         return result;
     JournalStep &step = from.last();
     bool all = true;
-    for (qsizetype i = 0; i < step.files.size(); ++i) {
-        JournalFile &file = step.files[i];
-        if (file.atTarget != back)
-            continue;
-        append(format::goLine(step.id, i));
-        file.temporaries.clear();
-        const std::optional<QString> refusal = back ? undoFile(step, i, run) : redoFile(step, i, run);
-        if (!isUnderTemporaryName(file))
-            recordPlace(step, i);
-        if (refusal) {
-            result.refusals << nameOf(file.source) + QStringLiteral(": ") + *refusal;
-            all = false;
-        } else if (file.atTarget == back) {
-            result.cancelled = true; // stopped by the user: this file and the rest stay
-            all = false;
-            break;
-        } else {
-            result.restored << decodeFileName(back ? file.source : file.target);
-        }
+    for (qsizetype first = 0; first < step.files.size() && !result.cancelled;) {
+        const qsizetype end = step.unitEnd(first);
+        all = takeUnit(step, first, end, back, run, result) && all;
+        first = end;
     }
     // A step only partly taken back stays where it is, to be finished later.
     if (all) {

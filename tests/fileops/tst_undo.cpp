@@ -20,7 +20,8 @@ namespace {
 // before the next start.
 struct WindowCase { QStringList names; QString command, away, undoText; bool damaged = false; };
 // A step on a.jpg, undone or redone after another program was at work on one of its two places.
-struct Refusal { bool copy; QString interference; bool redo; QString refusal; };
+// The interference names the place and, for a pair, the file (a.jpg unless named); the refusals.
+struct Refusal { bool copy; QString interference; bool redo; QString refusal; bool pair = false; };
 // A step taken back, then maybe redone half way, and a new command after it: n.jpg, or n.jpg and
 // o.jpg as one unit, with the (last) name taken.
 struct NewCommand { bool halfRedone, nameTaken; QString redoText; bool pair = false; };
@@ -56,13 +57,18 @@ std::unique_ptr<fileops::UndoJournal> journalOver(const QTemporaryDir &dir, cons
     return journal;
 }
 
-// One step moving or copying the files into the area; whether all went.
-bool sortStep(fileops::UndoJournal &journal, const QTemporaryDir &dir, const QStringList &names, bool copy = false)
+// One step moving or copying the files into the area, each alone or all as one unit; whether all went.
+bool sortStep(fileops::UndoJournal &journal, const QTemporaryDir &dir, const QStringList &names, bool copy = false, bool unit = false)
 {
     bool all = true;
+    const fileops::Transfer how = copy ? fileops::Transfer::Copy : fileops::Transfer::Move;
     journal.beginStep(copy ? fileops::StepKind::Copy : fileops::StepKind::Move, "Area");
-    for (const QString &name : names)
-        all = !journal.transfer(dir.filePath(name), dir.filePath("area/" + name), copy ? fileops::Transfer::Copy : fileops::Transfer::Move) && all;
+    QList<fileops::UnitMember> members;
+    for (const QString &name : names) {
+        members.append({dir.filePath(name), dir.filePath("area/" + name)});
+        if (!unit) all = !journal.transfer({members.takeLast()}, how) && all;
+    }
+    if (unit) all = !journal.transfer(members, how);
     journal.endStep();
     return all;
 }
@@ -184,39 +190,70 @@ private slots:
     {
         QTest::addColumn<Refusal>("row");
         const QString changed = "it was changed or removed since", original = "its original was changed or replaced since";
-        QTest::newRow("copy, original's name reused") << Refusal{true, "replace source", false, original};
-        QTest::newRow("copy, original edited") << Refusal{true, "edit source", false, original};
-        QTest::newRow("copy, original rewritten keeping its time") << Refusal{true, "rewrite source", false, original};
-        QTest::newRow("copy, original gone") << Refusal{true, "remove source", false, "its original is gone"};
-        QTest::newRow("copy, original replaced by the same bytes") << Refusal{true, "clone source", false, original};
-        QTest::newRow("copy, copy replaced") << Refusal{true, "replace target", false, changed};
-        QTest::newRow("copy, copy touched while compared") << Refusal{true, "touch target", false, original};
-        QTest::newRow("move, moved file replaced") << Refusal{false, "replace target", false, changed};
-        QTest::newRow("move, old place taken") << Refusal{false, "replace source", false, "its old place is taken"};
-        QTest::newRow("redo move, file replaced") << Refusal{false, "replace source", true, changed};
-        QTest::newRow("redo copy, file edited") << Refusal{true, "edit source", true, changed};
+        QTest::newRow("copy, original's name reused") << Refusal{true, "replace source", false, "a.jpg: " + original};
+        QTest::newRow("copy, original edited") << Refusal{true, "edit source", false, "a.jpg: " + original};
+        QTest::newRow("copy, original rewritten keeping its time") << Refusal{true, "rewrite source", false, "a.jpg: " + original};
+        QTest::newRow("copy, original gone") << Refusal{true, "remove source", false, "a.jpg: its original is gone"};
+        QTest::newRow("copy, original replaced by the same bytes") << Refusal{true, "clone source", false, "a.jpg: " + original};
+        QTest::newRow("copy, copy replaced") << Refusal{true, "replace target", false, "a.jpg: " + changed};
+        QTest::newRow("copy, copy touched while compared") << Refusal{true, "touch target", false, "a.jpg: " + original};
+        QTest::newRow("move, moved file replaced") << Refusal{false, "replace target", false, "a.jpg: " + changed};
+        QTest::newRow("move, old place taken") << Refusal{false, "replace source", false, "a.jpg: its old place is taken"};
+        QTest::newRow("redo move, file replaced") << Refusal{false, "replace source", true, "a.jpg: " + changed};
+        QTest::newRow("redo copy, file edited") << Refusal{true, "edit source", true, "a.jpg: " + changed};
+        // A unit stays whole: one file refused keeps the other where it is, or brings it back.
+        QTest::newRow("pair, move, old place taken") << Refusal{false, "replace source", false, "a.jpg: its old place is taken\na.cr2: it goes with a.jpg", true};
+        QTest::newRow("pair, redo move, second replaced") << Refusal{false, "replace source a.cr2", true, "a.jpg: it goes with a.cr2\na.cr2: " + changed, true};
+        QTest::newRow("pair, copy, second original rewritten") << Refusal{true, "rewrite source a.cr2", false, "a.cr2: " + original, true};
     }
 
     void journalRefuses()
     {
         QFETCH(Refusal, row);
         QTemporaryDir dir;
-        auto journal = journalOver(dir, {"a.jpg"});
-        QVERIFY(sortStep(*journal, dir, {"a.jpg"}, row.copy));
+        const QStringList names = QStringList{"a.jpg"} + QStringList(row.pair, "a.cr2");
+        auto journal = journalOver(dir, names);
+        QVERIFY(sortStep(*journal, dir, names, row.copy, row.pair));
+        journal.reset();
+        journal = journalOver(dir); // the unit is read back from the journal
         QVERIFY(!row.redo || journal->undo().refusals.isEmpty());
-        const QString how = row.interference.section(' ', 0, 0), source = dir.filePath("a.jpg"), target = dir.filePath("area/a.jpg");
-        const QString file = row.interference.endsWith("source") ? source : target;
+        const QString how = row.interference.section(' ', 0, 0), name = row.interference.section(' ', 2).isEmpty() ? "a.jpg" : row.interference.section(' ', 2);
+        const QString file = dir.filePath((row.interference.section(' ', 1, 1) == "source" ? "" : "area/") + name);
         if (how != "touch") interfere(file, how);
-        const auto state = [&] { return folderEntries(dir.path()) << folderEntries(dir.filePath("area")) << QString::fromLatin1(readBytes(source) + readBytes(target)); };
+        const auto state = [&] {
+            QStringList state = folderEntries(dir.path()) << folderEntries(dir.filePath("area"));
+            for (const QString &member : names) state << QString::fromLatin1(readBytes(dir.filePath(member)) + readBytes(dir.filePath("area/" + member)));
+            return state;
+        };
         const QStringList before = state();
         // A touch comes while the copy is compared with its original.
         const auto run = [&](const QString &, const fileops::TransferWork &work) {
             if (how == "touch") interfere(file, how);
             return work({});
         };
-        QCOMPARE((row.redo ? journal->redo(run) : journal->undo(run)).refusals, QStringList{"a.jpg: " + row.refusal});
+        QCOMPARE((row.redo ? journal->redo(run) : journal->undo(run)).refusals.join('\n'), row.refusal);
         QCOMPARE(state(), before);
         QVERIFY(row.redo ? journal->canRedo() : journal->canUndo()); // the step stays
+    }
+
+    // A journal written anew keeps which files go together.
+    void rewrittenJournalKeepsUnits()
+    {
+        fileops::JournalStep step{7, fileops::StepKind::Move, "Area", {}};
+        const QList<bool> joins{false, true, false, false, true, true};
+        for (qsizetype i = 0; i < joins.size(); ++i) {
+            fileops::JournalFile file;
+            file.source = "/from/" + QByteArray::number(i);
+            file.target = "/to/" + QByteArray::number(i);
+            file.joinsPrevious = joins[i];
+            step.files.append(file);
+        }
+        const QList<QByteArray> lines = fileops::journalformat::serialise({step}, {}).split('\n');
+        const std::optional<fileops::JournalStacks> read = fileops::journalformat::parse(lines.mid(1, lines.size() - 2));
+        QVERIFY(read && read->done.size() == 1);
+        QList<bool> readJoins;
+        for (const fileops::JournalFile &file : read->done.first().files) readJoins << file.joinsPrevious;
+        QCOMPARE(readJoins, joins);
     }
 
     // Redo is gone only once a new command changed something, also for the next start; a redo
