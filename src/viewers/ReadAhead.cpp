@@ -73,9 +73,15 @@ void ReadAhead::decode(const QString &path, QSize bound, quint64 generation)
     QMutexLocker lock(&m_mutex);
     m_decoding.removeOne(*key);
     m_decoded.wakeAll();
-    if (picture.failure || generation != m_generation || findLocked(*key) >= 0)
+    if (!picture.failure && generation == m_generation)
+        addLocked(*key, picture);
+}
+
+void ReadAhead::addLocked(const Key &key, const DecodedPicture &picture)
+{
+    if (findLocked(key) >= 0)
         return;
-    m_ready.append({*key, std::move(picture)});
+    m_ready.append({key, picture});
     qint64 bytes = 0;
     for (const Ready &ready : std::as_const(m_ready))
         bytes += ready.picture.image.sizeInBytes();
@@ -85,7 +91,17 @@ void ReadAhead::decode(const QString &path, QSize bound, quint64 generation)
     }
 }
 
-std::optional<DecodedPicture> ReadAhead::take(const QString &path, QSize bound)
+DecodedPicture ReadAhead::decodeHere(const QString &path, QSize bound, const PictureDecoder &decoder)
+{
+    const std::optional<Key> key = keyOf(path, bound);
+    DecodedPicture picture = decoder.decode(path, bound);
+    QMutexLocker lock(&m_mutex);
+    if (key && !picture.failure)
+        addLocked(*key, picture);
+    return picture;
+}
+
+std::optional<DecodedPicture> ReadAhead::find(const QString &path, QSize bound)
 {
     const std::optional<Key> key = keyOf(path, bound);
     if (!key)
@@ -96,7 +112,9 @@ std::optional<DecodedPicture> ReadAhead::take(const QString &path, QSize bound)
     const qsizetype at = findLocked(*key);
     if (at < 0)
         return std::nullopt;
-    return m_ready.takeAt(at).picture;
+    // The pictures share their pixels: the one shown stays, as the newest, for a step back.
+    m_ready.append(m_ready.takeAt(at));
+    return m_ready.last().picture;
 }
 
 bool ReadAhead::isReady(const QString &path, QSize bound)

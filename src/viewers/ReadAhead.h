@@ -24,9 +24,12 @@ public:
     // Decodes these pictures at bound in the background; work asked for before and not yet begun
     // is dropped.
     void prefetch(const QStringList &paths, QSize bound);
-    // The picture decoded ahead for the file as it is now, taken out of the cache. One being
-    // decoded right now is waited for: decoding it a second time beside it takes longer.
-    std::optional<DecodedPicture> take(const QString &path, QSize bound);
+    // The picture decoded for the file as it is now. One being decoded right now is waited for:
+    // decoding it a second time beside it takes longer.
+    std::optional<DecodedPicture> find(const QString &path, QSize bound);
+    // Decodes a picture on the spot with the window's decoder, and keeps it: after a copy the
+    // user's step back is to it.
+    DecodedPicture decodeHere(const QString &path, QSize bound, const PictureDecoder &decoder);
     bool isReady(const QString &path, QSize bound);
     // Drops every decoded picture and the work under way (the folder or the window changed).
     void clear();
@@ -46,6 +49,7 @@ private:
     static std::optional<Key> keyOf(const QString &path, QSize bound);
     void decode(const QString &path, QSize bound, quint64 generation);
     qsizetype findLocked(const Key &key) const;
+    void addLocked(const Key &key, const DecodedPicture &picture);
 
     QThreadPool m_pool;
     QMutex m_mutex;

@@ -34,9 +34,10 @@ platform::MaybeFailure frmImage::loadPicture(const QString &path)
 {
     m_redecode->stop();
     m_path = path;
-    std::optional<viewers::DecodedPicture> ahead = m_readAhead.take(path, neededPixels());
+    std::optional<viewers::DecodedPicture> ahead = m_readAhead.find(path, neededPixels());
     m_fromReadAhead = ahead.has_value();
-    viewers::DecodedPicture picture = ahead ? std::move(*ahead) : m_decoder.decode(path, neededPixels());
+    viewers::DecodedPicture picture =
+        ahead ? std::move(*ahead) : m_readAhead.decodeHere(path, neededPixels(), m_decoder);
     platform::MaybeFailure failure = picture.failure;
     showDecoded(std::move(picture));
     return failure;
