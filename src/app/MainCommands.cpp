@@ -278,20 +278,16 @@ void MainCommands::ShellDeleteFile(const QString &name)
     QStringList unit;
     for (const QString &member : names)
         unit << fullPathOf(member);
-    // Only a delete to the trash can be undone. For good, the listed file goes last, so that a
-    // failure leaves it listed; and nothing goes unless all of them are there.
+    // Only a delete to the trash can be undone. A file of the unit that another program took
+    // away is missed before any goes.
+    const bool whole = std::ranges::all_of(unit, platform::entryExists);
     platform::MaybeFailure failure;
-    bool begun = !declined && toTrash; // files of the unit may be gone
-    if (begun)
-        failure = m_journal.trash(unit);
-    if (!declined && !toTrash && !std::ranges::all_of(unit, platform::entryExists))
-        failure = platform::Failure::fileNotFound();
-    for (qsizetype i = unit.size() - 1; !declined && !toTrash && i >= 0 && !failure; --i) {
-        failure = platform::deleteForGood(unit[i]);
-        begun = true;
-    }
+    if (!declined)
+        failure = !whole ? platform::Failure::fileNotFound()
+                  : toTrash ? m_journal.trash(unit)
+                            : platform::deleteForGood(unit);
     QStringList gone, left;
-    for (qsizetype i = 0; begun && failure && i < unit.size(); ++i)
+    for (qsizetype i = 0; whole && failure && i < unit.size(); ++i)
         (platform::entryExists(unit[i]) ? left : gone) << names[i];
     if (!gone.isEmpty()) {
         // Part of the unit went: the message says which, and the folder is read again, so that

@@ -314,7 +314,15 @@ void BrowseContext::apply(Listing listing)
         return;
     }
     // The read may have begun before the program moved or renamed files itself; one more read,
-    // begun after, settles what it saw.
+    // begun after, settles what it saw. With pairs the list stays as it is until then: a read
+    // across a rename may have seen some files of a unit under their old names, and some under
+    // their new ones.
+    const bool ownChanges = !m_gone.isEmpty() || !m_came.isEmpty();
+    if (m_raw && ownChanges) {
+        if (listing.complete)
+            startRead(Read::Background);
+        return;
+    }
     for (const QString &name : std::as_const(m_gone)) {
         listing.names.removeOne(name);
         listing.units.remove(name);
@@ -328,14 +336,10 @@ void BrowseContext::apply(Listing listing)
     }
     if (!m_came.isEmpty())
         sortFileNames(listing.names);
-    const bool settle = listing.complete && (!m_gone.isEmpty() || !m_came.isEmpty() || m_rereadWanted);
+    const bool settle = listing.complete && (ownChanges || m_rereadWanted);
     applyReread(listing.names, listing.units);
-    if (settle) {
-        m_gone.clear();
-        m_came.clear();
-        m_rereadWanted = false;
+    if (settle)
         startRead(Read::Background);
-    }
 }
 
 void BrowseContext::applyReread(const QStringList &names, const QHash<QString, FileUnit> &units)

@@ -14,6 +14,8 @@ void JournalStep::removeFile(qsizetype index)
 {
     if (index + 1 < files.size() && !files.at(index).joinsPrevious)
         files[index + 1].joinsPrevious = false;
+    if (openUnit > index)
+        --openUnit;
     files.removeAt(index);
 }
 

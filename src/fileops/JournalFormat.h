@@ -42,7 +42,8 @@ struct JournalStep {
 
     // Appends a file, of the open unit if there is one.
     void addFile(JournalFile file);
-    // Removes a file; the one after it begins the unit if this one did.
+    // Removes a file; the one after it begins the unit if this one did, and an open unit after
+    // it keeps its files.
     void removeFile(qsizetype index);
     // Where the unit beginning at first ends: the files in between go all or none.
     qsizetype unitEnd(qsizetype first) const;

@@ -2,7 +2,10 @@
 
 #include "platform/FileNames.h"
 #include "platform/MessageBox.h"
+#include "platform/RawFiles.h"
 #include "platform/Trash.h"
+
+#include <QList>
 
 #include <cerrno>
 #include <unistd.h>
@@ -22,10 +25,30 @@ bool confirmDeletion(const QString &path, bool toTrash)
     return message(question, MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::Yes) == MessageAnswer::Yes;
 }
 
-MaybeFailure deleteForGood(const QString &path)
+MaybeFailure deleteForGood(const QStringList &unit)
 {
-    if (::unlink(encodeFileName(path).constData()) != 0)
-        return Failure::fromErrno(errno);
+    struct Aside {
+        QByteArray name, hidden;
+    };
+    QList<Aside> aside;
+    const auto failWith = [&](int error, qsizetype left) {
+        for (qsizetype i = left - 1; i >= 0; --i)
+            renameNoReplace(aside[i].hidden, aside[i].name);
+        return Failure::fromErrno(error);
+    };
+    for (const QString &path : unit) {
+        const QByteArray name = encodeFileName(path);
+        const QByteArray folder = folderOf(name);
+        const std::optional<QByteArray> hidden = renameToFreeName(
+            name, folder + (folder.endsWith('/') ? "." : "/.") + name.mid(name.lastIndexOf('/') + 1) + ".deleting");
+        if (!hidden)
+            return failWith(errno, aside.size());
+        aside.append({name, *hidden});
+    }
+    for (qsizetype i = aside.size() - 1; i >= 0; --i) {
+        if (::unlink(aside[i].hidden.constData()) != 0)
+            return failWith(errno, i + 1);
+    }
     return std::nullopt;
 }
 
@@ -33,7 +56,7 @@ int deleteFile(const QString &path, bool toTrash, bool confirm)
 {
     if (confirm && !confirmDeletion(path, toTrash))
         return Declined;
-    const MaybeFailure failure = toTrash ? moveToTrash(encodeFileName(path)).failure : deleteForGood(path);
+    const MaybeFailure failure = toTrash ? moveToTrash(encodeFileName(path)).failure : deleteForGood({path});
     return failure ? Failed : Deleted;
 }
 

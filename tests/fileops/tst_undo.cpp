@@ -237,7 +237,7 @@ private slots:
     }
 
     // A journal written anew keeps which files go together.
-    void rewrittenJournalKeepsUnits()
+    void journalKeepsUnits()
     {
         fileops::JournalStep step{7, fileops::StepKind::Move, "Area", {}};
         const QList<bool> joins{false, true, false, false, true, true};
@@ -254,6 +254,10 @@ private slots:
         QList<bool> readJoins;
         for (const fileops::JournalFile &file : read->done.first().files) readJoins << file.joinsPrevious;
         QCOMPARE(readJoins, joins);
+        // A file that never went, below a unit a crash cut, leaves with the unit still whole.
+        const std::optional<fileops::JournalStacks> cut = fileops::journalformat::parse(
+            {"step 8 move Area", "want 8 /from/x /to/x", "unit 8 1", "want 8 /from/y /to/y", "drop 8 0"});
+        QVERIFY(cut && cut->done.first().openUnit == 0 && cut->done.first().files.first().source == "/from/y");
     }
 
     // Redo is gone only once a new command changed something, also for the next start; a redo
