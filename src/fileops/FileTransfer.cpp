@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -101,9 +102,11 @@ qint64 copyContents(int from, int to, qint64 total, const TransferProgress &prog
         if (!advance(copied))
             return -1;
     }
-    std::vector<char> buffer(kChunk);
+    // Not zero-filled: after copy_file_range it usually only meets the end of the file, and filling
+    // 8 MB would cost milliseconds a file.
+    const std::unique_ptr<char[]> buffer = std::make_unique_for_overwrite<char[]>(kChunk);
     for (;;) {
-        const ssize_t got = ::read(from, buffer.data(), buffer.size());
+        const ssize_t got = ::read(from, buffer.get(), kChunk);
         if (got == 0)
             return done;
         if (got < 0) {
@@ -112,7 +115,7 @@ qint64 copyContents(int from, int to, qint64 total, const TransferProgress &prog
             return -1;
         }
         for (ssize_t written = 0; written < got;) {
-            const ssize_t put = ::write(to, buffer.data() + written, size_t(got - written));
+            const ssize_t put = ::write(to, buffer.get() + written, size_t(got - written));
             if (put < 0) {
                 if (errno == EINTR)
                     continue;
