@@ -51,15 +51,28 @@ void CurrentFileView::preview()
         return;
     }
     m_activeFilePath = fullPathOf(name);
-    m_viewer.Image1->hide();
-    if (const platform::MaybeFailure failure = m_viewer.loadPicture(m_activeFilePath)) {
+    if (const platform::MaybeFailure failure = showPicture(m_activeFilePath)) {
         platform::showFailure(*failure); // the preview stays hidden until a picture loads
         return;
     }
+    readAheadAround(m_browse.currentRow());
+}
+
+void CurrentFileView::previewAhead(const QString &name)
+{
+    if (m_browse.isPicture(name))
+        showPicture(fullPathOf(name));
+}
+
+platform::MaybeFailure CurrentFileView::showPicture(const QString &path)
+{
+    m_viewer.Image1->hide();
+    if (platform::MaybeFailure failure = m_viewer.loadPicture(path))
+        return failure;
     m_viewer.ScaleImage();
     m_viewer.Image1->show();
-    m_viewer.setWindowTitle(m_activeFilePath);
-    readAheadAround(m_browse.currentRow());
+    m_viewer.setWindowTitle(path);
+    return std::nullopt;
 }
 
 void CurrentFileView::readAheadAround(int index)

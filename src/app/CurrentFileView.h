@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Failure.h"
+
 #include <QPointer>
 #include <QString>
 #include <functional>
@@ -31,6 +33,9 @@ public:
 
     // Shows the current file in the preview when it is a picture, clears the preview otherwise.
     void preview();
+    // Shows a picture that is about to become current (the next one, while a sort writes and
+    // flushes the files). One that cannot be shown is left to preview() to report.
+    void previewAhead(const QString &name);
     // Opens the movie window on a movie, the picture window on a picture.
     void open();
     // Opens the picture window on the active file path when the list has a current file.
@@ -43,6 +48,7 @@ public:
     frmShMovie *movieWindow() const;
 
 private:
+    platform::MaybeFailure showPicture(const QString &path);
     void readAheadAround(int index);
     QString fullPathOf(const QString &name) const;
 

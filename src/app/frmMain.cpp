@@ -30,6 +30,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 using platform::named;
@@ -345,6 +346,16 @@ void frmMain::lstArea_DblClick()
         return;
     const app::InputGuard guard;
     app::AreaSort sort(*this, this);
+    // While the files are written and flushed the picture that comes next shows already; the
+    // reselection after the sort puts the preview right when the sort went otherwise.
+    QTimer showNext;
+    const int current = m_browse->currentRow();
+    const int next = browse::rowAfterSort(current, m_browse->count(), copyIsDefault());
+    if (sort.sendsOneUnasked() && next >= 0 && next != current) {
+        showNext.setSingleShot(true);
+        connect(&showNext, &QTimer::timeout, this, [this, name = m_browse->name(next)] { m_fileView->previewAhead(name); });
+        showNext.start(0);
+    }
     const QSet<QString> moved = sort.run();
     m_commands->updateUndoActions();
     dropAndReselect(moved);

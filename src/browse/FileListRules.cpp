@@ -194,6 +194,15 @@ int reselectedIndex(int remembered, int count, bool copyIsDefault)
     return remembered;
 }
 
+int rowAfterSort(int current, int count, bool copyIsDefault)
+{
+    if (current < 0 || copyIsDefault)
+        return reselectedIndex(current, count, copyIsDefault);
+    // The moved file leaves the list: the rows after it move up by one.
+    const int next = reselectedIndex(current, count - 1, false);
+    return next >= current ? next + 1 : next;
+}
+
 int indexAfterDelete(int remembered, int count)
 {
     if (count == 0 || remembered < 0)

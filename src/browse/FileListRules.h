@@ -35,6 +35,10 @@ QString fileListStatus(int count, const QString &folder);
 // last one. -1: nothing is selected.
 int reselectedIndex(int remembered, int count, bool copyIsDefault);
 
+// The row, in the list as it is before a sort, of the entry that becomes current once the sort
+// sent the current file alone; -1 when none does.
+int rowAfterSort(int current, int count, bool copyIsDefault);
+
 // Which entry becomes current after the current file was deleted. remembered is its index,
 // count the number of files now. The file that followed the deleted one takes its place; when
 // the last file was deleted the new last file is chosen (no wrap). -1: nothing is selected.

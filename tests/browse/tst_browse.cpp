@@ -172,12 +172,15 @@ private slots:
         QVERIFY(!context.setPath(folder.path()));
         context.select(row.current);
         const QString name = context.currentName();
+        const bool copy = row.change.startsWith("copy");
+        // Guessed before the sort, for the preview while the files are written.
+        if (row.change == "move" || row.change == "copy")
+            QCOMPARE(names(context).value(rowAfterSort(row.current, context.count(), copy)), row.chosen);
         QSignalSpy shown(&context, &BrowseContext::currentChosen);
         if (row.change == "rename")
             context.renameEntry(name, name + ".txt");
         else if (row.change != "step")
             context.removeNames(row.change == "copy" ? QSet<QString>() : QSet<QString>{name});
-        const bool copy = row.change.startsWith("copy");
         // The rule itself too, for what the list cannot show: no index into an empty list.
         if (row.change == "move" || copy)
             QCOMPARE(reselectedIndex(row.current, context.count(), copy), int(names(context).indexOf(row.chosen)));

@@ -7,6 +7,7 @@
 #include "platform/FileDeletion.h"
 #include "platform/Folders.h"
 #include "platform/TextFile.h"
+#include "viewers/frmImage.h"
 
 #include <QComboBox>
 #include <QListWidget>
@@ -325,6 +326,26 @@ private slots:
         QVERIFY(!again.refresh());
         QCOMPARE(again.count(), pictures.size());
         faultshim_slow_folder(nullptr, 0);
+    }
+
+    // While a copy is written the picture that comes next shows already, and stays current.
+    void nextPictureShowsWhileACopyIsWritten()
+    {
+        SettingsFixture f(f.kGroups, f.kAreas, f.kFolders, {"a.jpg", "b.jpg"});
+        for (const char *name : {"a.jpg", "b.jpg"}) writePicture(f.folder(name));
+        f.setOptions([](settings::Options &o) { o.moveDefault = false, o.promptCopy = 0; });
+        f.main().cmbCatalog->setCurrentIndex(0);
+        f.harness.clickFile("a.jpg");
+        QString shownMeanwhile;
+        QTimer::singleShot(100, [&] { shownMeanwhile = f.harness.program().viewer().windowTitle(); });
+        const QPoint centre = f.main().lstArea->visualItemRect(f.main().lstArea->item(0)).center();
+        faultshim_slow(300, 1024 * 1024);
+        QTest::mouseClick(f.main().lstArea->viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(f.main().lstArea->viewport(), Qt::LeftButton, {}, centre);
+        faultshim_slow(0, 0);
+        QVERIFY2(shownMeanwhile.endsWith("/b.jpg"), qPrintable(shownMeanwhile));
+        QCOMPARE(f.main().File1->FileName(), QStringLiteral("b.jpg"));
+        QVERIFY(f.harness.program().viewer().windowTitle().endsWith("/b.jpg") && QFileInfo::exists(f.folder("a.jpg")));
     }
 
     // A long copy to a slow stick shows its progress and can be cancelled: the file being sent
