@@ -282,18 +282,30 @@ void MainCommands::ShellDeleteFile(const QString &name)
     // away is missed before any goes.
     const bool whole = std::ranges::all_of(unit, platform::entryExists);
     platform::MaybeFailure failure;
-    if (!declined)
-        failure = !whole ? platform::Failure::fileNotFound()
-                  : toTrash ? m_journal.trash(unit)
-                            : platform::deleteForGood(unit);
+    QStringList deleted; // for good, of a unit that could not go whole
+    if (!declined && !whole) {
+        failure = platform::Failure::fileNotFound();
+    } else if (!declined && toTrash) {
+        failure = m_journal.trash(unit);
+    } else if (!declined) {
+        const platform::UnitDeletion deletion = platform::deleteForGood(unit);
+        failure = deletion.failure;
+        deleted = deletion.deleted;
+    }
+    // Files that went, and files no longer under their names: in the trash or renamed beside.
     QStringList gone, left;
-    for (qsizetype i = 0; whole && failure && i < unit.size(); ++i)
-        (platform::entryExists(unit[i]) ? left : gone) << names[i];
-    if (!gone.isEmpty()) {
+    bool moved = false;
+    for (qsizetype i = 0; whole && failure && i < unit.size(); ++i) {
+        const bool here = platform::entryExists(unit[i]);
+        (deleted.contains(unit[i]) || (toTrash && !here) ? gone : left) << names[i];
+        moved = moved || (!here && !deleted.contains(unit[i]));
+    }
+    if (!gone.isEmpty() || moved) {
         // Part of the unit went: the message says which, and the folder is read again, so that
         // the list no longer counts the files gone in its units.
-        platform::message(QStringLiteral("Error occurred! Deleted: %1. Still here: %2. %3")
-                              .arg(gone.join(QStringLiteral(", ")), left.join(QStringLiteral(", ")), failure->text()),
+        const QString deleted = gone.isEmpty() ? QString() : QStringLiteral(" Deleted: %1.").arg(gone.join(QStringLiteral(", ")));
+        platform::message(QStringLiteral("Error occurred!%1 Still here: %2. %3")
+                              .arg(deleted, left.join(QStringLiteral(", ")), failure->text()),
                           platform::MessageIcon::Critical);
         if (const platform::MaybeFailure reread = m_browse.refresh())
             platform::showFailure(*reread);

@@ -16,6 +16,10 @@ void JournalStep::removeFile(qsizetype index)
         files[index + 1].joinsPrevious = false;
     if (openUnit > index)
         --openUnit;
+    if (taking && taking->end > index) {
+        taking->first -= taking->first > index ? 1 : 0;
+        --taking->end;
+    }
     files.removeAt(index);
 }
 
@@ -143,8 +147,16 @@ bool apply(const QByteArray &line, JournalStacks &stacks)
         if (f[2] != QByteArray::number(step->files.size()) || step->openUnit >= 0)
             return false;
         step->openUnit = step->files.size();
+    } else if (what == "take" && f.size() == 5) {
+        bool ok = false;
+        const qsizetype end = f[3].toLongLong(&ok);
+        if (!ok || end <= f[2].toLongLong() || end > step->files.size() || (f[4] != "T" && f[4] != "S") ||
+            step->openUnit >= 0 || step->taking)
+            return false;
+        step->taking = JournalStep::Taking{f[2].toLongLong(), end, f[4] == "T"};
     } else if (what == "whole" && f.size() == 2) {
         step->openUnit = -1;
+        step->taking.reset();
     } else if (what == "go" && f.size() == 3) {
         file->pending = true;
         file->placed = {};
@@ -220,6 +232,12 @@ QByteArray wholeLine(qint64 step)
     return "whole " + QByteArray::number(step);
 }
 
+QByteArray takeLine(qint64 step, const JournalStep::Taking &taking)
+{
+    return "take " + fileKey(step, taking.first) + ' ' + QByteArray::number(taking.end) + ' ' +
+           (taking.fromTarget ? 'T' : 'S');
+}
+
 QByteArray goLine(qint64 step, qsizetype file)
 {
     return "go " + fileKey(step, file);
@@ -283,6 +301,8 @@ QByteArray serialise(const QList<JournalStep> &done, const QList<JournalStep> &u
                     bytes += wholeLine(step.id) + '\n';
                 first = end;
             }
+            if (step.taking)
+                bytes += takeLine(step.id, *step.taking) + '\n';
         }
     }
     // Undone last first, so that reading these lines gives the redo order back.

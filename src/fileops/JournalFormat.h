@@ -39,6 +39,15 @@ struct JournalStep {
     QList<JournalFile> files;
     // The files from this index on are a unit that was not seen to arrive whole: a crash cut it.
     qsizetype openUnit = -1;
+    // A unit being undone or redone, not seen to get there whole: its files, and whether they
+    // set out from their targets.
+    struct Taking {
+        qsizetype first = 0;
+        qsizetype end = 0;
+        bool fromTarget = false;
+        bool operator==(const Taking &) const = default;
+    };
+    std::optional<Taking> taking;
 
     // Appends a file, of the open unit if there is one.
     void addFile(JournalFile file);
@@ -70,9 +79,11 @@ extern const QByteArray kHeader;
 QByteArray stepLine(const JournalStep &step);
 // A file about to be acted on, with the identity it has where it is.
 QByteArray wantLine(qint64 step, const JournalFile &file);
-// The next files are a unit, all or none; and the unit came whole, or whole back.
+// The next files are a unit, all or none; and the unit (or one undone or redone) came whole, or whole back.
 QByteArray unitLine(qint64 step, qsizetype first);
 QByteArray wholeLine(qint64 step);
+// The files from first to end are undone or redone as a unit, setting out from their targets or sources.
+QByteArray takeLine(qint64 step, const JournalStep::Taking &taking);
 // A file about to be taken back or forward again.
 QByteArray goLine(qint64 step, qsizetype file);
 // The operation on a wanted file failed: it never happened.

@@ -175,7 +175,7 @@ bool settleInterrupted(JournalStacks &stacks, const std::function<void(JournalSt
                     step.removeFile(i);
             }
             // Before the step is put on its stack: a unit all back at its sources is no undone step.
-            if (step.openUnit >= 0) {
+            if (step.openUnit >= 0 || step.taking) {
                 settleUnit(step);
                 settled = true;
             }

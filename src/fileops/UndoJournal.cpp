@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <utility>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -94,7 +95,7 @@ std::optional<QString> UndoJournal::load()
     m_stacks = std::move(*stacks);
     const qsizetype steps = m_stacks.done.size() + m_stacks.undone.size();
     // A unit a crash cut in two comes back whole, as one that failed half-way does.
-    const bool settled = settleInterrupted(m_stacks, [this](JournalStep &step) { retract(step, step.openUnit); });
+    const bool settled = settleInterrupted(m_stacks, [this](JournalStep &step) { mendUnit(step); });
     if (settled || steps > kMaxSteps) {
         trim();
         rewrite();
@@ -342,6 +343,20 @@ platform::MaybeFailure UndoJournal::trash(const QStringList &unit, qsizetype *fa
     }, failedMember);
     endStep();
     return failure;
+}
+
+void UndoJournal::mendUnit(JournalStep &step)
+{
+    if (step.openUnit >= 0)
+        retract(step, step.openUnit);
+    // One being undone or redone goes back to where it set out from.
+    if (const std::optional<JournalStep::Taking> taking = std::exchange(step.taking, std::nullopt)) {
+        for (qsizetype index = taking->end - 1; index >= taking->first; --index) {
+            if (step.files.at(index).atTarget != taking->fromTarget)
+                takeFile(step, index, !taking->fromTarget, {});
+        }
+        append(format::wholeLine(step.id));
+    }
 }
 
 QStringList UndoJournal::retract(JournalStep &step, qsizetype from)

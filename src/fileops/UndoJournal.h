@@ -92,6 +92,9 @@ private:
     // whole. One that cannot come back stays in the step, to be undone with it; the places of
     // those are returned.
     QStringList retract(JournalStep &step, qsizetype from);
+    // A unit a crash cut in two comes back whole: one on its way is taken back, as one that
+    // failed half-way is, and one being undone or redone goes back to where it set out from.
+    void mendUnit(JournalStep &step);
     // Records each member's operation; on the first failure the members before it are retracted,
     // and the failure names those that stayed where they went.
     platform::MaybeFailure actOnUnit(const QList<UnitMember> &unit,

@@ -117,7 +117,7 @@ std::optional<QString> UndoJournal::undoFile(JournalStep &step, qsizetype index,
             return std::nullopt;
         };
         if (const platform::MaybeFailure failure = runTransfer(run, file.source, work))
-            return failure->text();
+            return isCancel(failure) ? std::nullopt : std::optional(failure->text());
         if (!same)
             return QStringLiteral("its original was changed or replaced since");
         break;
@@ -202,6 +202,18 @@ bool UndoJournal::takeUnit(JournalStep &step, qsizetype first, qsizetype end, bo
                                    obstacles[k].value_or(QStringLiteral("it goes with ") + name(due[blocked]));
         return false;
     }
+    // A crash in the midst is mended at the next start.
+    const bool marked = due.size() > 1;
+    if (marked) {
+        step.taking = JournalStep::Taking{first, end, back};
+        append(format::takeLine(step.id, *step.taking));
+    }
+    const auto arrived = [&] {
+        if (marked) {
+            append(format::wholeLine(step.id));
+            step.taking.reset();
+        }
+    };
     for (qsizetype k = 0; k < due.size(); ++k) {
         const std::optional<QString> refusal = takeFile(step, due[k], back, run);
         if (!refusal && step.files.at(due[k]).atTarget != back)
@@ -217,8 +229,10 @@ bool UndoJournal::takeUnit(JournalStep &step, qsizetype first, qsizetype end, bo
                 result.refusals << name(due[j]) + QStringLiteral(": it went without the others: ") +
                                        stuck.value_or(QStringLiteral("it could not follow them"));
         }
+        arrived();
         return false;
     }
+    arrived();
     for (qsizetype i : due)
         result.restored << decodeFileName(back ? step.files.at(i).source : step.files.at(i).target);
     return true;

@@ -8,6 +8,7 @@
 #include <QList>
 
 #include <cerrno>
+#include <climits>
 #include <unistd.h>
 
 namespace platform {
@@ -25,38 +26,54 @@ bool confirmDeletion(const QString &path, bool toTrash)
     return message(question, MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::Yes) == MessageAnswer::Yes;
 }
 
-MaybeFailure deleteForGood(const QStringList &unit)
+UnitDeletion deleteForGood(const QStringList &unit)
 {
     struct Aside {
         QByteArray name, hidden;
     };
     QList<Aside> aside;
-    const auto failWith = [&](int error, qsizetype left) {
-        for (qsizetype i = left - 1; i >= 0; --i)
-            renameNoReplace(aside[i].hidden, aside[i].name);
-        return Failure::fromErrno(error);
+    UnitDeletion result;
+    const auto nameOf = [](const QByteArray &path) { return decodeFileName(path.mid(path.lastIndexOf('/') + 1)); };
+    // The files set aside and not removed get their names back; one whose name another program
+    // took meanwhile gets a free numbered name beside it, and the failure says which.
+    const auto giveBack = [&](int error, qsizetype count) {
+        QStringList renamed;
+        for (qsizetype i = count - 1; i >= 0; --i) {
+            if (renameNoReplace(aside[i].hidden, aside[i].name) == 0)
+                continue;
+            const QByteArray now = renameToFreeName(aside[i].hidden, aside[i].name).value_or(aside[i].hidden);
+            renamed.prepend(nameOf(aside[i].name) + QStringLiteral(" is now ") + nameOf(now));
+        }
+        result.failure = Failure::fromErrno(error);
+        if (!renamed.isEmpty())
+            result.failure = Failure::system(error, result.failure->description + QStringLiteral(": ") +
+                                                        renamed.join(QStringLiteral(", ")));
+        return result;
     };
     for (const QString &path : unit) {
         const QByteArray name = encodeFileName(path);
         const QByteArray folder = folderOf(name);
-        const std::optional<QByteArray> hidden = renameToFreeName(
-            name, folder + (folder.endsWith('/') ? "." : "/.") + name.mid(name.lastIndexOf('/') + 1) + ".deleting");
-        if (!hidden)
-            return failWith(errno, aside.size());
-        aside.append({name, *hidden});
+        // Within the longest name a folder takes, with room for a number.
+        const QByteArray hidden = folder + (folder.endsWith('/') ? "." : "/.") +
+                                  name.mid(name.lastIndexOf('/') + 1).left(NAME_MAX - 16) + ".deleting";
+        const std::optional<QByteArray> placed = renameToFreeName(name, hidden);
+        if (!placed)
+            return giveBack(errno, aside.size());
+        aside.append({name, *placed});
     }
     for (qsizetype i = aside.size() - 1; i >= 0; --i) {
         if (::unlink(aside[i].hidden.constData()) != 0)
-            return failWith(errno, i + 1);
+            return giveBack(errno, i + 1);
+        result.deleted.prepend(decodeFileName(aside[i].name));
     }
-    return std::nullopt;
+    return result;
 }
 
 int deleteFile(const QString &path, bool toTrash, bool confirm)
 {
     if (confirm && !confirmDeletion(path, toTrash))
         return Declined;
-    const MaybeFailure failure = toTrash ? moveToTrash(encodeFileName(path)).failure : deleteForGood({path});
+    const MaybeFailure failure = toTrash ? moveToTrash(encodeFileName(path)).failure : deleteForGood({path}).failure;
     return failure ? Failed : Deleted;
 }
 

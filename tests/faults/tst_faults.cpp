@@ -204,26 +204,39 @@ private slots:
     {
         QTest::addColumn<QString>("operation");
         QTest::addColumn<QString>("failure");
-        for (const char *operation : {"move", "copy", "rename"}) QTest::newRow(operation) << QString(operation) << "5 Input/output error";
-        QTest::newRow("move, the first file cannot come back") << "move" << "5 Input/output error: a.jpg stayed in $DIR/area";
-        QTest::newRow("delete for good") << "delete for good unlink" << "Error occurred! Deleted: a.xmp. Still here: a.jpg, a.cr2. 5 Input/output error";
-        QTest::newRow("delete for good, one file cannot be set aside") << "delete for good renameat2" << "Error occurred!";
+        // For a delete for good: the calls that fail ("call errno nth"; a call one fault fails is
+        // not counted by those armed after it), and the folder after.
+        QTest::addColumn<QStringList>("arms");
+        QTest::addColumn<QStringList>("left");
+        for (const char *operation : {"move", "copy", "rename"}) QTest::newRow(operation) << QString(operation) << "5 Input/output error" << QStringList() << QStringList();
+        QTest::newRow("move, the first file cannot come back") << "move" << "5 Input/output error: a.jpg stayed in $DIR/area" << QStringList() << QStringList();
+        // The editors' file goes first, then the RAW file fails.
+        QTest::newRow("delete for good") << "delete for good" << "Error occurred! Deleted: a.xmp. Still here: a.jpg, a.cr2. 5 Input/output error"
+                                         << QStringList{"unlink 5 2"} << QStringList{"a.cr2", "a.jpg", "areas", "b.jpg"};
+        QTest::newRow("delete for good, a file cannot be set aside") << "delete for good" << "Error occurred!"
+                                                                     << QStringList{"renameat2 5 2"} << QStringList{"a.cr2", "a.jpg", "a.xmp", "areas", "b.jpg"};
+        // The editors' file cannot be set aside, and the RAW file's name was taken meanwhile.
+        QTest::newRow("delete for good, a name taken meanwhile") << "delete for good" << "Error occurred! Still here: a.jpg, a.cr2, a.xmp. 5 Input/output error: a.cr2 is now a.2.cr2"
+                                                                  << QStringList{"renameat2 5 3", "renameat2 17 3", "renameat2 17 3"} << QStringList{"a.2.cr2", "a.jpg", "a.xmp", "areas", "b.jpg"};
     }
     void unitFailingHalfWayComesBack()
     {
         QFETCH(QString, operation);
         QFETCH(QString, failure);
-        if (operation.startsWith("delete for good")) {
+        QFETCH(QStringList, arms);
+        QFETCH(QStringList, left);
+        if (operation == "delete for good") {
             SettingsFixture f(f.kGroups, f.kAreas, f.kFolders, {"a.cr2", "a.jpg", "a.xmp", "b.jpg"});
             f.setOptions([](settings::Options &o) { o.more.rawFiles = true, o.deleteRecycle = o.promptDelete = 0; });
             f.harness.clickFile("a.jpg");
-            faultshim_arm(operation.section(' ', 3).toLatin1(), EIO, 2); // the RAW file, after the editors' file, or the second set aside
+            for (const QString &arm : arms) faultshim_arm(arm.section(' ', 0, 0).toLatin1(), arm.section(' ', 1, 1).toInt(), arm.section(' ', 2, 2).toInt());
             f.main().mnuDelete->trigger();
             faultshim_disarm();
-            QCOMPARE(folderEntries(f.root()).size(), failure.contains("Deleted") ? 4 : 5); // all back, or the editors' file gone
-            f.main().mnuDelete->trigger();
             QCOMPARE(f.harness.messages.texts(), QStringList{failure});
-            QCOMPARE(folderEntries(f.root()), (QStringList{"areas", "b.jpg"}));
+            QCOMPARE(folderEntries(f.root()), left);
+            f.main().mnuDelete->trigger(); // what is left of the unit, as the folder now has it
+            for (const char *member : {"a.cr2", "a.jpg", "a.xmp"}) left.removeOne(member);
+            QCOMPARE(folderEntries(f.root()), left);
             return;
         }
         QTemporaryDir dir, program;

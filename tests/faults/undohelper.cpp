@@ -56,12 +56,17 @@ int main(int argc, char *argv[])
         std::printf("%d\n", faultshim_calls("step"));
         return 0;
     }
-    if (operation == "unit") {
+    if (operation.startsWith("unit")) {
         const auto member = [](const QByteArray &folder, int i) { return QString::fromLocal8Bit(folder + "/f" + QByteArray::number(i) + ".jpg"); };
         if (interference == "target-taken") putStranger(member(to, 1).toLocal8Bit(), 1000);
         journal.beginStep(fileops::StepKind::Move, "Far");
         journal.transfer({{member(from, 0), member(to, 0)}, {member(from, 1), member(to, 1)}}, fileops::Transfer::Move);
         journal.endStep();
+        if (operation == "unit-undone") {
+            journal.undo();
+            journal.redo();
+            journal.undo();
+        }
         std::printf("%d\n", faultshim_calls("step"));
         return 0;
     }

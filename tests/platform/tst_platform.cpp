@@ -1,4 +1,5 @@
 #include "ProgramHarness.h"
+#include "platform/FileDeletion.h"
 #include "platform/FileNames.h"
 #include "platform/FolderWatch.h"
 #include "platform/Folders.h"
@@ -260,6 +261,19 @@ private slots:
         QVERIFY(fs::status(home.constData()).permissions() == fs::perms::owner_all);
         QVERIFY(moveToTrash(folder + "/gone.jpg").failure);
         QCOMPARE(std::distance(fs::directory_iterator(QFile::encodeName(trash + "info").constData()), {}), 4);
+    }
+
+    // A unit deleted for good leaves nothing behind, also with names as long as a folder takes.
+    void deletesAUnitForGood()
+    {
+        const QString folder = m_folder.filePath("forgood");
+        QDir().mkpath(folder);
+        const QStringList unit{folder + '/' + QString(251, 'n') + ".jpg", folder + "/n.cr2"};
+        for (const QString &path : unit) testsupport::writeBytes(path, "picture");
+        const UnitDeletion deletion = deleteForGood(unit);
+        QVERIFY2(!deletion.failure, qPrintable(deletion.failure.value_or(Failure{}).text()));
+        QCOMPARE(deletion.deleted, unit);
+        QCOMPARE(testsupport::folderEntries(folder), QStringList());
     }
 
     // On another volume a file goes to that volume's own trash, named relative to its top, also when
