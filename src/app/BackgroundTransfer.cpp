@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 #include <cerrno>
+#include <utility>
 
 namespace app {
 
@@ -64,8 +65,11 @@ platform::MaybeFailure BackgroundTransfer::run(const QString &name, const fileop
     tick.start(kUpdateEveryMs);
     // The windows paint and the dialog takes its Cancel meanwhile; the command's input guard
     // keeps the user's other input away.
-    if (!watcher.isFinished())
+    if (!watcher.isFinished()) {
+        if (m_meanwhile)
+            QTimer::singleShot(0, &waiting, std::exchange(m_meanwhile, {}));
         waiting.exec();
+    }
     watcher.waitForFinished();
 
     platform::MaybeFailure failure = watcher.result();

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QString>
 #include <atomic>
+#include <functional>
 
 class QProgressDialog;
 class QWidget;
@@ -27,6 +28,8 @@ public:
 
     // Runs one file's transfer and waits for it.
     platform::MaybeFailure run(const QString &name, const fileops::TransferWork &work);
+    // Runs once while the next transfer is waited for, if it does not end at once.
+    void whileWaiting(std::function<void()> meanwhile) { m_meanwhile = std::move(meanwhile); }
     bool cancelled() const { return m_cancelled; }
     int filesSent() const { return m_sent; }
 
@@ -42,6 +45,7 @@ private:
     bool m_cancelled = false;
     std::atomic<bool> m_cancelRequested = false;
     QPointer<QProgressDialog> m_dialog;
+    std::function<void()> m_meanwhile;
 };
 
 } // namespace app

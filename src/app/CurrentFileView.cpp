@@ -44,6 +44,7 @@ QString CurrentFileView::fullPathOf(const QString &name) const
 
 void CurrentFileView::preview()
 {
+    m_shownAhead = false;
     m_activeFilePath.clear();
     const QString name = m_browse.currentName();
     if (!m_browse.isPicture(name)) {
@@ -60,8 +61,16 @@ void CurrentFileView::preview()
 
 void CurrentFileView::previewAhead(const QString &name)
 {
-    if (m_browse.isPicture(name))
+    if (m_browse.isPicture(name)) {
+        m_shownAhead = true;
         showPicture(fullPathOf(name));
+    }
+}
+
+void CurrentFileView::endPreviewAhead()
+{
+    if (m_shownAhead)
+        preview();
 }
 
 platform::MaybeFailure CurrentFileView::showPicture(const QString &path)

@@ -36,6 +36,8 @@ public:
     // Shows a picture that is about to become current (the next one, while a sort writes and
     // flushes the files). One that cannot be shown is left to preview() to report.
     void previewAhead(const QString &name);
+    // The current file takes the preview again from a picture shown ahead that it did not follow.
+    void endPreviewAhead();
     // Opens the movie window on a movie, the picture window on a picture.
     void open();
     // Opens the picture window on the active file path when the list has a current file.
@@ -57,6 +59,7 @@ private:
     std::function<QString()> m_shownFolder;
     QWidget &m_window;
     QString m_activeFilePath;
+    bool m_shownAhead = false;
     QPointer<frmShPics> m_pictureWindow;
     QPointer<frmShMovie> m_movieWindow;
 };

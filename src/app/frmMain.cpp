@@ -30,7 +30,6 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
 
 using platform::named;
@@ -348,17 +347,14 @@ void frmMain::lstArea_DblClick()
     app::AreaSort sort(*this, this);
     // While the files are written and flushed the picture that comes next shows already; the
     // reselection after the sort puts the preview right when the sort went otherwise.
-    QTimer showNext;
     const int current = m_browse->currentRow();
     const int next = browse::rowAfterSort(current, m_browse->count(), copyIsDefault());
-    if (sort.sendsOneUnasked() && next >= 0 && next != current) {
-        showNext.setSingleShot(true);
-        connect(&showNext, &QTimer::timeout, this, [this, name = m_browse->name(next)] { m_fileView->previewAhead(name); });
-        showNext.start(0);
-    }
+    if (sort.sendsOneUnasked() && m_browse->selectedRows() == QList<int>{current} && next >= 0 && next != current)
+        sort.whileWriting([this, name = m_browse->name(next)] { m_fileView->previewAhead(name); });
     const QSet<QString> moved = sort.run();
     m_commands->updateUndoActions();
     dropAndReselect(moved);
+    m_fileView->endPreviewAhead();
 }
 
 bool frmMain::copyIsDefault() const

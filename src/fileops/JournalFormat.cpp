@@ -150,8 +150,9 @@ bool apply(const QByteArray &line, JournalStacks &stacks)
     } else if (what == "take" && f.size() == 5) {
         bool ok = false;
         const qsizetype end = f[3].toLongLong(&ok);
+        // An open one replaced is one whose end could not be written.
         if (!ok || end <= f[2].toLongLong() || end > step->files.size() || (f[4] != "T" && f[4] != "S") ||
-            step->openUnit >= 0 || step->taking)
+            step->openUnit >= 0)
             return false;
         step->taking = JournalStep::Taking{f[2].toLongLong(), end, f[4] == "T"};
     } else if (what == "whole" && f.size() == 2) {

@@ -53,9 +53,11 @@ UnitDeletion deleteForGood(const QStringList &unit)
     for (const QString &path : unit) {
         const QByteArray name = encodeFileName(path);
         const QByteArray folder = folderOf(name);
-        // Within the longest name a folder takes, with room for a number.
+        // Within the longest name the folder takes, with room for a number.
+        const long longest = ::pathconf(folder.constData(), _PC_NAME_MAX);
         const QByteArray hidden = folder + (folder.endsWith('/') ? "." : "/.") +
-                                  name.mid(name.lastIndexOf('/') + 1).left(NAME_MAX - 16) + ".deleting";
+                                  name.mid(name.lastIndexOf('/') + 1).left((longest > 0 ? longest : NAME_MAX) - 16) +
+                                  ".deleting";
         const std::optional<QByteArray> placed = renameToFreeName(name, hidden);
         if (!placed)
             return giveBack(errno, aside.size());

@@ -341,24 +341,39 @@ private slots:
         faultshim_slow_folder(nullptr, 0);
     }
 
-    // While a copy is written the picture that comes next shows already, and stays current.
+    // While a copy is written the picture that comes next shows already, and stays current; when
+    // the folder goes away meanwhile, the preview shows nothing once the sort ended.
+    void nextPictureShowsWhileACopyIsWritten_data()
+    {
+        QTest::addColumn<bool>("folderGoes");
+        QTest::newRow("copied") << false;
+        QTest::newRow("the folder goes away meanwhile") << true;
+    }
     void nextPictureShowsWhileACopyIsWritten()
     {
-        SettingsFixture f(f.kGroups, f.kAreas, f.kFolders, {"a.jpg", "b.jpg"});
+        QFETCH(bool, folderGoes);
+        QTemporaryDir area;
+        SettingsFixture f("GROUP=Trips\r\n", areaRecord("Far", "Trips", QFile::encodeName(area.path())));
         for (const char *name : {"a.jpg", "b.jpg"}) writePicture(f.folder(name));
+        QVERIFY(!f.main().File1->Refresh());
         f.setOptions([](settings::Options &o) { o.moveDefault = false, o.promptCopy = 0; });
         f.main().cmbCatalog->setCurrentIndex(0);
         f.harness.clickFile("a.jpg");
         QString shownMeanwhile;
-        QTimer::singleShot(100, [&] { shownMeanwhile = f.harness.program().viewer().windowTitle(); });
+        QTimer::singleShot(100, [&] {
+            shownMeanwhile = f.harness.program().viewer().windowTitle();
+            if (folderGoes) QVERIFY(QDir().rename(f.root(), f.root() + "-gone"));
+        });
         const QPoint centre = f.main().lstArea->visualItemRect(f.main().lstArea->item(0)).center();
         faultshim_slow(300, 1024 * 1024);
         QTest::mouseClick(f.main().lstArea->viewport(), Qt::LeftButton, {}, centre);
         QTest::mouseDClick(f.main().lstArea->viewport(), Qt::LeftButton, {}, centre);
         faultshim_slow(0, 0);
+        if (folderGoes) QVERIFY(QDir().rename(f.root() + "-gone", f.root()));
         QVERIFY2(shownMeanwhile.endsWith("/b.jpg"), qPrintable(shownMeanwhile));
-        QCOMPARE(f.main().File1->FileName(), QStringLiteral("b.jpg"));
-        QVERIFY(f.harness.program().viewer().windowTitle().endsWith("/b.jpg") && QFileInfo::exists(f.folder("a.jpg")));
+        QCOMPARE(f.main().File1->FileName(), folderGoes ? QString() : QStringLiteral("b.jpg"));
+        QCOMPARE(f.harness.program().viewer().Image1->pixmap().isNull(), folderGoes);
+        QCOMPARE(folderEntries(area.path()), folderGoes ? QStringList() : QStringList{"a.jpg"}); // a source gone meanwhile is not copied
     }
 
     // A long copy to a slow stick shows its progress and can be cancelled: the file being sent
