@@ -3,6 +3,7 @@
 #include "platform/FileNames.h"
 
 #include <QMutexLocker>
+#include <QThread>
 #include <sys/stat.h>
 
 namespace viewers {
@@ -19,6 +20,7 @@ ReadAhead::ReadAhead()
 {
     // Two at once: without a pause between sorts, the one after next is under way too.
     m_pool.setMaxThreadCount(2);
+    m_clock.start();
 }
 
 ReadAhead::~ReadAhead()
@@ -62,15 +64,34 @@ void ReadAhead::decode(const QString &path, QSize bound, quint64 generation)
 {
     // The key is taken before decoding: a file changed meanwhile no longer matches it.
     const std::optional<Key> key = keyOf(path, bound);
+    qint64 pause = 0;
     {
         QMutexLocker lock(&m_mutex);
         if (!key || generation != m_generation)
             return;
+        if (!m_decoding.isEmpty())
+            pause = m_decodeNs / 2 - (m_clock.nsecsElapsed() - m_lastStartNs);
         m_decoding.append(*key);
+    }
+    // Two decodes begun together end together: without a pause between sorts the user then waits
+    // for a whole decode and finds the next picture ready, again and again. Begun half a decode
+    // apart, each picture waits about half a decode.
+    if (pause > 0)
+        QThread::usleep(quint64(pause / 1000));
+    const qint64 started = m_clock.nsecsElapsed();
+    {
+        QMutexLocker lock(&m_mutex);
+        if (generation != m_generation) { // dropped meanwhile
+            m_decoding.removeOne(*key);
+            m_decoded.wakeAll();
+            return;
+        }
+        m_lastStartNs = started;
     }
     // A guess at what comes next does not wait for memory: the window's own decode may need it.
     DecodedPicture picture = PictureDecoder(PictureDecoder::WhenBusy::Refuse).decode(path, bound);
     QMutexLocker lock(&m_mutex);
+    m_decodeNs = m_clock.nsecsElapsed() - started;
     m_decoding.removeOne(*key);
     m_decoded.wakeAll();
     if (!picture.failure && generation == m_generation)

@@ -2,6 +2,7 @@
 
 #include "viewers/PictureDecoder.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QMutex>
 #include <QThreadPool>
@@ -57,6 +58,9 @@ private:
     QList<Key> m_decoding;
     QWaitCondition m_decoded;
     quint64 m_generation = 0;
+    QElapsedTimer m_clock;
+    qint64 m_lastStartNs = 0; // of the newest decode
+    qint64 m_decodeNs = 0;    // the last decode took
 };
 
 } // namespace viewers
