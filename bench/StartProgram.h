@@ -30,3 +30,16 @@ inline void writeCatalogue(const QString &folder, const QString &area, const QSt
     groups.open(QIODevice::WriteOnly);
     groups.write("GROUP=Bench\r\n");
 }
+
+// A figure of /proc/self/status in kilobytes ("VmRSS:", "VmHWM:"); 0 when it cannot be read.
+inline qint64 processStatusKilobytes(const QByteArray &field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').first().toLongLong();
+    }
+    return 0;
+}

@@ -40,18 +40,6 @@ namespace {
 constexpr int kSlowMs = 5;
 constexpr int kSlowFiles = 10000;
 
-long residentKilobytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return 0;
-}
-
 // Mixed letter case and a few files the list leaves out, as in a real camera folder.
 void createFolder(const QString &path, int count)
 {
@@ -102,14 +90,14 @@ void measureOpen(QTextStream &out, int count)
     list.resize(400, 600);
     list.show();
     QApplication::processEvents();
-    const long before = residentKilobytes();
+    const qint64 before = processStatusKilobytes("VmRSS:");
     QElapsedTimer timer;
     timer.start();
     context.setPath(dir.path());
     waitUntil([&] { return context.count() == expected; });
     list.repaint();
     const double shown = double(timer.nsecsElapsed()) / 1e6;
-    const long after = residentKilobytes();
+    const qint64 after = processStatusKilobytes("VmRSS:");
 
     // Jumps to places all over the list, each painted at once.
     QScrollBar *bar = list.verticalScrollBar();

@@ -117,18 +117,6 @@ void restartPeakMemory()
         counter.write("5");
 }
 
-qint64 peakMemoryMb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong() / 1024;
-    }
-    return 0;
-}
-
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -239,7 +227,7 @@ Loop sortLoop(const QString &source, const QString &area, bool copy, bool raw, i
         times.push_back(double(first != painted.end() ? first->second : timer.nsecsElapsed()) / 1e6);
         QApplication::processEvents();
     }
-    return {times, program.viewer().neededPixels(), peakMemoryMb()};
+    return {times, program.viewer().neededPixels(), processStatusKilobytes("VmHWM:") / 1024};
 }
 
 dev_t deviceOf(const QString &path)
