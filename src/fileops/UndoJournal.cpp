@@ -10,12 +10,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <utility>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace fileops {
 
