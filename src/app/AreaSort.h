@@ -22,11 +22,11 @@ public:
     // Runs once: asks before each file when the options say so, reports each failure as it
     // happens and a cancellation at the end. Returns the names that left the folder.
     QSet<QString> run();
-    // Whether one file is sent to one place without a question first: then the file that comes
-    // next is known while it is written.
-    bool sendsOneUnasked() const
+    // Whether this file alone is sent to one place without a question first: then the file that
+    // comes next is known while it is written.
+    bool sendsAloneUnasked(const QString &name) const
     {
-        return m_request.names.size() == 1 && m_request.records.size() == 1 && !m_request.prompt;
+        return m_request.names == QStringList{name} && m_request.records.size() == 1 && !m_request.prompt;
     }
     // Runs meanwhile once while the transfer is waited for.
     void whileWriting(std::function<void()> meanwhile) { m_transfers.whileWaiting(std::move(meanwhile)); }

@@ -349,7 +349,7 @@ void frmMain::lstArea_DblClick()
     // reselection after the sort puts the preview right when the sort went otherwise.
     const int current = m_browse->currentRow();
     const int next = browse::rowAfterSort(current, m_browse->count(), copyIsDefault());
-    if (sort.sendsOneUnasked() && m_browse->selectedRows() == QList<int>{current} && next >= 0 && next != current)
+    if (sort.sendsAloneUnasked(m_browse->name(current)) && next >= 0 && next != current)
         sort.whileWriting([this, name = m_browse->name(next)] { m_fileView->previewAhead(name); });
     const QSet<QString> moved = sort.run();
     m_commands->updateUndoActions();

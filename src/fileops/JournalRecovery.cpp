@@ -15,7 +15,7 @@ namespace {
 // Whether the folder lists exactly this name, not only one that equals it in another letter case.
 bool isListed(const QByteArray &path)
 {
-    const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
+    const QByteArray name = platform::nameOf(path);
     DIR *folder = ::opendir(platform::folderOf(path).constData());
     bool found = false;
     while (folder && !found) {

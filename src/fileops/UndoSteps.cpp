@@ -18,7 +18,7 @@ namespace format = journalformat;
 
 QString nameOf(const QByteArray &path)
 {
-    return decodeFileName(path.mid(path.lastIndexOf('/') + 1));
+    return decodeFileName(platform::nameOf(path));
 }
 
 QString reasonOf(const platform::Failure &failure, const QString &taken)

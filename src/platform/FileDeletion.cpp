@@ -33,7 +33,6 @@ UnitDeletion deleteForGood(const QStringList &unit)
     };
     QList<Aside> aside;
     UnitDeletion result;
-    const auto nameOf = [](const QByteArray &path) { return decodeFileName(path.mid(path.lastIndexOf('/') + 1)); };
     // The files set aside and not removed get their names back; one whose name another program
     // took meanwhile gets a free numbered name beside it, and the failure says which.
     const auto giveBack = [&](int error, qsizetype count) {
@@ -42,7 +41,8 @@ UnitDeletion deleteForGood(const QStringList &unit)
             if (renameNoReplace(aside[i].hidden, aside[i].name) == 0)
                 continue;
             const QByteArray now = renameToFreeName(aside[i].hidden, aside[i].name).value_or(aside[i].hidden);
-            renamed.prepend(nameOf(aside[i].name) + QStringLiteral(" is now ") + nameOf(now));
+            renamed.prepend(decodeFileName(nameOf(aside[i].name)) + QStringLiteral(" is now ") +
+                            decodeFileName(nameOf(now)));
         }
         result.failure = Failure::fromErrno(error);
         if (!renamed.isEmpty())
@@ -56,7 +56,7 @@ UnitDeletion deleteForGood(const QStringList &unit)
         // Within the longest name the folder takes, with room for a number.
         const long longest = ::pathconf(folder.constData(), _PC_NAME_MAX);
         const QByteArray hidden = folder + (folder.endsWith('/') ? "." : "/.") +
-                                  name.mid(name.lastIndexOf('/') + 1).left((longest > 0 ? longest : NAME_MAX) - 16) +
+                                  nameOf(name).left((longest > 0 ? longest : NAME_MAX) - 16) +
                                   ".deleting";
         const std::optional<QByteArray> placed = renameToFreeName(name, hidden);
         if (!placed)

@@ -85,7 +85,7 @@ QByteArray numberedName(const QByteArray &name, int attempt)
 std::optional<QByteArray> renameToFreeName(const QByteArray &from, const QByteArray &to)
 {
     const QByteArray folder = folderOf(to);
-    const QByteArray name = to.mid(to.lastIndexOf('/') + 1);
+    const QByteArray name = nameOf(to);
     for (int attempt = 1; attempt < 1000; ++attempt) {
         const QByteArray path = folder + (folder.endsWith('/') ? "" : "/") + numberedName(name, attempt);
         if (renameNoReplace(from, path) == 0)
@@ -111,6 +111,11 @@ QByteArray folderOf(const QByteArray &path)
     if (slash < 0)
         return QByteArrayLiteral(".");
     return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
+}
+
+QByteArray nameOf(const QByteArray &path)
+{
+    return path.mid(path.lastIndexOf('/') + 1);
 }
 
 } // namespace platform

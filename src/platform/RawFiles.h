@@ -34,5 +34,7 @@ void syncFolder(const QByteArray &folder);
 
 // The folder part of a path ("/a/b" gives "/a", "/a" gives "/").
 QByteArray folderOf(const QByteArray &path);
+// The name part of a path ("/a/b" gives "b").
+QByteArray nameOf(const QByteArray &path);
 
 } // namespace platform

@@ -127,7 +127,7 @@ std::optional<QByteArray> resolvedPath(const QByteArray &path)
         return std::nullopt;
     const QByteArray real(folder);
     ::free(folder);
-    const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
+    const QByteArray name = nameOf(path);
     return real.endsWith('/') ? real + name : real + '/' + name;
 }
 
@@ -145,7 +145,7 @@ TrashResult moveToTrash(const QByteArray &givenPath, const std::function<void(co
     const std::optional<TrashFolder> trash = trashFor(path, *device);
     if (!trash)
         return {{}, Failure::fromErrno(errno ? errno : EACCES)};
-    const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
+    const QByteArray name = nameOf(path);
     const QByteArray text = infoText(path, *trash);
     for (int attempt = 1; attempt < 10000; ++attempt) {
         const QByteArray entry = numberedName(name, attempt);
