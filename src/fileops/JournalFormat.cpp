@@ -144,16 +144,17 @@ bool apply(const QByteArray &line, JournalStacks &stacks)
             wanted.identity = identityFrom(f, 4);
         step->addFile(wanted);
     } else if (what == "unit" && f.size() == 3) {
-        if (f[2] != QByteArray::number(step->files.size()) || step->openUnit >= 0)
+        if (f[2] != QByteArray::number(step->files.size()))
             return false;
+        // One left open is one whose end could not be written: the new one replaces it.
+        step->taking.reset();
         step->openUnit = step->files.size();
     } else if (what == "take" && f.size() == 5) {
         bool ok = false;
         const qsizetype end = f[3].toLongLong(&ok);
-        // An open one replaced is one whose end could not be written.
-        if (!ok || end <= f[2].toLongLong() || end > step->files.size() || (f[4] != "T" && f[4] != "S") ||
-            step->openUnit >= 0)
+        if (!ok || end <= f[2].toLongLong() || end > step->files.size() || (f[4] != "T" && f[4] != "S"))
             return false;
+        step->openUnit = -1;
         step->taking = JournalStep::Taking{f[2].toLongLong(), end, f[4] == "T"};
     } else if (what == "whole" && f.size() == 2) {
         step->openUnit = -1;

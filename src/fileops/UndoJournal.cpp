@@ -349,9 +349,13 @@ void UndoJournal::mendUnit(JournalStep &step)
 {
     if (step.openUnit >= 0)
         retract(step, step.openUnit);
-    // One being undone or redone goes back to where it set out from.
+    // One being undone or redone goes back to where it set out from, unless it got there whole
+    // and only the line saying so is missing.
     if (const std::optional<JournalStep::Taking> taking = std::exchange(step.taking, std::nullopt)) {
-        for (qsizetype index = taking->end - 1; index >= taking->first; --index) {
+        const auto files = step.files.mid(taking->first, taking->end - taking->first);
+        const bool split = std::ranges::any_of(files, &JournalFile::atTarget) &&
+                           !std::ranges::all_of(files, &JournalFile::atTarget);
+        for (qsizetype index = taking->end - 1; split && index >= taking->first; --index) {
             if (step.files.at(index).atTarget != taking->fromTarget)
                 takeFile(step, index, !taking->fromTarget, {});
         }

@@ -7,6 +7,7 @@
 
 #include <QList>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <unistd.h>
@@ -53,11 +54,14 @@ UnitDeletion deleteForGood(const QStringList &unit)
     for (const QString &path : unit) {
         const QByteArray name = encodeFileName(path);
         const QByteArray folder = folderOf(name);
-        // Within the longest name the folder takes, with room for a number.
-        const long longest = ::pathconf(folder.constData(), _PC_NAME_MAX);
-        const QByteArray hidden = folder + (folder.endsWith('/') ? "." : "/.") +
-                                  nameOf(name).left((longest > 0 ? longest : NAME_MAX) - 16) +
-                                  ".deleting";
+        // Within the longest name the folder takes (some count characters of several bytes: then
+        // the usual limit counts), with room for a number, and not in the midst of a character.
+        const long longest = std::min(::pathconf(folder.constData(), _PC_NAME_MAX), long(NAME_MAX));
+        const QByteArray own = nameOf(name);
+        qsizetype cut = std::min(own.size(), qsizetype(longest > 0 ? longest : NAME_MAX) - 16);
+        while (cut > 0 && cut < own.size() && (quint8(own.at(cut)) & 0xC0) == 0x80)
+            --cut;
+        const QByteArray hidden = folder + (folder.endsWith('/') ? "." : "/.") + own.left(cut) + ".deleting";
         const std::optional<QByteArray> placed = renameToFreeName(name, hidden);
         if (!placed)
             return giveBack(errno, aside.size());

@@ -54,7 +54,7 @@ void ReadAhead::prefetch(const QStringList &paths, QSize bound)
     m_pool.clear(); // work not yet started is no longer wanted
     for (const QString &path : paths) {
         const std::optional<Key> key = keyOf(path, bound);
-        if (!key || findLocked(*key) >= 0 || m_decoding.contains(*key))
+        if (!key || findLocked(*key) >= 0 || m_decoding.contains(*key) || m_waiting.contains(*key))
             continue;
         m_pool.start([this, path, bound, generation] { decode(path, bound, generation); });
     }
@@ -71,7 +71,7 @@ void ReadAhead::decode(const QString &path, QSize bound, quint64 generation)
             return;
         if (!m_decoding.isEmpty())
             pause = m_decodeNs / 2 - (m_clock.nsecsElapsed() - m_lastStartNs);
-        m_decoding.append(*key);
+        m_waiting.append(*key);
     }
     // Two decodes begun together end together: without a pause between sorts the user then waits
     // for a whole decode and finds the next picture ready, again and again. Begun half a decode
@@ -81,11 +81,11 @@ void ReadAhead::decode(const QString &path, QSize bound, quint64 generation)
     const qint64 started = m_clock.nsecsElapsed();
     {
         QMutexLocker lock(&m_mutex);
-        if (generation != m_generation) { // dropped meanwhile
-            m_decoding.removeOne(*key);
-            m_decoded.wakeAll();
+        m_waiting.removeOne(*key);
+        // Dropped meanwhile, or decoded by the window, which does not wait for a decode not begun.
+        if (generation != m_generation || findLocked(*key) >= 0)
             return;
-        }
+        m_decoding.append(*key);
         m_lastStartNs = started;
     }
     // A guess at what comes next does not wait for memory: the window's own decode may need it.

@@ -56,6 +56,7 @@ private:
     QMutex m_mutex;
     QList<Ready> m_ready; // oldest first
     QList<Key> m_decoding;
+    QList<Key> m_waiting; // to be decoded once the one under way is half done
     QWaitCondition m_decoded;
     quint64 m_generation = 0;
     QElapsedTimer m_clock;

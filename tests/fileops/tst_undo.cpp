@@ -258,6 +258,9 @@ private slots:
         const std::optional<fileops::JournalStacks> cut = fileops::journalformat::parse(
             {"step 8 move Area", "want 8 /from/x /to/x", "unit 8 1", "want 8 /from/y /to/y", "drop 8 0"});
         QVERIFY(cut && cut->done.first().openUnit == 0 && cut->done.first().files.first().source == "/from/y");
+        // A unit whose end could not be written is ended by the next: the journal stays readable.
+        QVERIFY(fileops::journalformat::parse({"step 9 move Area", "unit 9 0", "want 9 /from/x /to/x", "unit 9 1",
+                                               "want 9 /from/y /to/y", "take 9 0 2 T", "take 9 0 2 S"}));
     }
 
     // Redo is gone only once a new command changed something, also for the next start; a redo
